@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Configures and builds into the folder given first (default build/); any
+# further arguments go to cmake.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+dir=${1:-build}
+shift || true
+cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+cmake --build "$dir" -j "$(nproc)"

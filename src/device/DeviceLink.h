@@ -1,0 +1,44 @@
+#pragma once
+// The device link: the comm parameters and the two ways every window reads
+// and writes the controller's holding registers.
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+// Comm parameters, all 0 at start: 0 port, 1 baud index, 2 parity index,
+// 3 station, 20 last open result; 19, 24 and 257 carry a value about to be
+// written by the list commands, the typed values and the clock page.
+extern std::array<int32_t, 501> CommPar;
+
+// One block read of up to 64 registers into buffer[0..count-1] with the
+// port and station of CommPar. The result is returned for the benefit of
+// tests; the station's callers never test it.
+int32_t ReadBlock(int32_t first, int32_t count, int32_t* buffer);
+
+// Which first results make WriteRegister send the same write once more.
+enum class WriteRule {
+    NoAnswer,      // only -8888 (overview commands, clock page, imports, ...)
+    AnyNegative,   // any negative result (grid cell editors, network page)
+};
+
+// One write with the port and station of CommPar, repeated once when the
+// first result fails under the rule. The second result is not tested.
+void WriteRegister(int32_t reg, int32_t value, WriteRule rule);
+
+// What the overview's "打开" reads from its four port controls.
+struct LinkSelection {
+    QString portText;                        // Combo1
+    QString baudText;                        // Combo17
+    std::array<bool, 3> parity{};            // Option2(0..2)
+    QString stationText;                     // Combo2
+};
+
+// Steps of "打开" up to the open itself: CommPar 0 to 3 from the control
+// texts by the leading-number rule (a step that fails keeps the element),
+// then CommPar(20) = OpenPort_Modbus(...). Returns CommPar(20). The caller
+// shows the result in Label13 and switches the live poll on.
+int32_t OpenLink(const LinkSelection& selection);
+
+// "关闭": closes CommPar(0) and switches the live poll off.
+void CloseLink();

@@ -1,0 +1,49 @@
+#pragma once
+// The station's number conventions: how typed text becomes a number, how a
+// number becomes a whole number, and how numbers are shown as text.
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+
+namespace basic {
+
+// Reads the number at the start of a text. Blanks, tabs and line feeds are
+// skipped wherever they stand ("1 2" reads 12); then an optional sign,
+// digits with at most one point (a point whatever the locale) and an
+// optional exponent (E or e, an optional sign, digits). Reading stops at the
+// first other character; a text without a leading number gives 0. A number
+// beyond double range gives an infinity, which no whole-number conversion
+// accepts.
+double LeadingNumber(const QString& text);
+
+// Half-to-even rounding into a 32-bit or 16-bit whole number. A value that
+// does not fit (or is not a number) gives no result: the assignment fails
+// and the caller's variable keeps what it held.
+std::optional<int32_t> RoundToLong(double value);
+std::optional<int16_t> RoundToInteger(double value);
+
+// Half-to-even rounding to the nearest whole number, kept as a double.
+double RoundHalfEven(double value);
+
+// Assigns the rounded value to target when it fits; returns whether it did.
+template <typename T>
+bool AssignRounded(T& target, double value)
+{
+    if constexpr (sizeof(T) == 2) {
+        if (auto r = RoundToInteger(value)) { target = *r; return true; }
+    } else {
+        if (auto r = RoundToLong(value)) { target = *r; return true; }
+    }
+    return false;
+}
+
+// Plain text of numbers: a whole number as decimal digits with a leading
+// minus when negative; a single at most 7 significant digits and a double at
+// most 15, no trailing zeros, a point only where a fraction remains, and
+// exponent form ("1.234568E+07") from 10^7 (single) or 10^15 (double) up.
+QString PlainText(int64_t value);
+QString PlainText(float value);
+QString PlainTextDouble(double value);
+
+} // namespace basic

@@ -1,0 +1,124 @@
+#include "platform/basic/numbers.h"
+
+#include <gtest/gtest.h>
+#include <cmath>
+
+using namespace basic;
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
+{
+    const struct { const char* text; double value; } cases[] = {
+        {"", 0},
+        {"abc", 0},
+        {"12 ", 12},
+        {"3: 38400 BPS", 3},
+        {"8: 921600 BPS", 8},
+        {"0:自动 ", 0},
+        {"4:结束 ", 4},
+        {"  7", 7},
+        {"\t\n-5", -5},
+        {"1 2 3", 123},          // blanks are skipped anywhere, not only in front
+        {"- 4", -4},
+        {"+2.5x", 2.5},
+        {"1.2.3", 1.2},          // at most one point
+        {".5", 0.5},
+        {"-.25", -0.25},
+        {"1E3", 1000},
+        {"1e-2", 0.01},
+        {"2E+2z", 200},
+        {"1E", 1},               // an exponent without digits is not taken
+        {"1,5", 1},              // the point is the only separator
+        {"--1", 0},
+        {"-", 0},
+        {"E5", 0},
+        {"99999", 99999},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(LeadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;
+    EXPECT_TRUE(std::isinf(LeadingNumber(QStringLiteral("1E400"))));
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour)
+{
+    const struct { double in; int32_t out; } cases[] = {
+        {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.5, 0}, {1.5, 2},
+        {2.4999, 2}, {2.5001, 3}, {-0.4, 0}, {7, 7},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(RoundToLong(c.in), c.out) << c.in;
+}
+
+TEST(Rounding, ValuesThatDoNotFitGiveNoResult)
+{
+    EXPECT_EQ(RoundToLong(2147483647.0), 2147483647);
+    EXPECT_EQ(RoundToLong(-2147483648.0), INT32_MIN);
+    EXPECT_EQ(RoundToLong(2147483647.5), std::nullopt);   // rounds to 2^31
+    EXPECT_EQ(RoundToLong(-2147483648.5), INT32_MIN);     // rounds to even, fits
+    EXPECT_EQ(RoundToLong(-2147483649.0), std::nullopt);
+    EXPECT_EQ(RoundToLong(1e300), std::nullopt);
+    EXPECT_EQ(RoundToLong(NAN), std::nullopt);
+    EXPECT_EQ(RoundToLong(INFINITY), std::nullopt);
+
+    EXPECT_EQ(RoundToInteger(32767.4), 32767);
+    EXPECT_EQ(RoundToInteger(32767.5), std::nullopt);
+    EXPECT_EQ(RoundToInteger(-32768.5), -32768);
+    EXPECT_EQ(RoundToInteger(-32769), std::nullopt);
+    EXPECT_EQ(RoundToInteger(99999), std::nullopt);
+}
+
+TEST(Rounding, AFailedAssignmentKeepsTheTarget)
+{
+    int32_t l = 17;
+    EXPECT_FALSE(AssignRounded(l, 5e9));
+    EXPECT_EQ(l, 17);
+    EXPECT_TRUE(AssignRounded(l, 12.5));
+    EXPECT_EQ(l, 12);
+
+    int16_t s = -3;
+    EXPECT_FALSE(AssignRounded(s, 40000));
+    EXPECT_EQ(s, -3);
+    EXPECT_TRUE(AssignRounded(s, -32768));
+    EXPECT_EQ(s, -32768);
+}
+
+TEST(PlainText, WholeNumbers)
+{
+    EXPECT_EQ(PlainText(int64_t{0}), "0");
+    EXPECT_EQ(PlainText(int64_t{40}), "40");
+    EXPECT_EQ(PlainText(int64_t{-1}), "-1");
+    EXPECT_EQ(PlainText(int64_t{-8888}), "-8888");
+}
+
+TEST(PlainText, SinglesShowSevenSignificantDigits)
+{
+    const struct { float in; const char* out; } cases[] = {
+        {12.5f, "12.5"},
+        {40.0f, "40"},
+        {45.6f, "45.6"},        // 456 / 10 stored as a single
+        {-2.5f, "-2.5"},
+        {0.0f, "0"},
+        {-0.0f, "0"},
+        {0.1f, "0.1"},
+        {1.0f / 3.0f, "0.3333333"},
+        {123456.7f, "123456.7"},
+        {1234567.0f, "1234567"},
+        {9999999.0f, "9999999"},
+        {10000000.0f, "1E+07"},
+        {12345678.0f, "1.234568E+07"},
+        {-25.0f, "-25"},
+        {-99999.0f, "-99999"},
+        {0.001f, "0.001"},
+        {3.14159274f, "3.141593"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlainText(c.in).toStdString(), c.out) << c.in;
+}
+
+TEST(PlainText, DoublesShowFifteenSignificantDigits)
+{
+    EXPECT_EQ(PlainTextDouble(0.1), "0.1");
+    EXPECT_EQ(PlainTextDouble(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(PlainTextDouble(45292.5), "45292.5");
+    EXPECT_EQ(PlainTextDouble(1e15), "1E+15");
+    EXPECT_EQ(PlainTextDouble(-7), "-7");
+}
