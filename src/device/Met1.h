@@ -25,7 +25,9 @@ public:
     // One poll tick: three block reads with a yield after each. A tick that
     // falls due while another is still inside one of its yields (a silent
     // controller makes a tick outlast the interval) is skipped, not queued:
-    // ticks never nest, and the next one comes with the timer.
+    // ticks never nest, and the next one comes with the timer. Qt itself
+    // never delivers Timer1 again while its handler runs; the guard also
+    // holds for a tick started any other way.
     void LivePoll();
 
     // The tick handler of Timer1; public so that tests can let a tick fall
