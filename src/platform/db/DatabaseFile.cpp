@@ -106,9 +106,11 @@ bool InstallIfMissing()
     }
     if (QFileInfo::exists(path))   // another process installed it first
         return true;
-    static bool logged = false;
-    if (!logged) {
-        logged = true;
+    // Once per file: start-up calls this once, and a second call for the
+    // same file must not repeat the line.
+    static QString logged;
+    if (logged != path) {
+        logged = path;
         qCWarning(lcDb, "no database at %s and it cannot be installed (%s): nothing is recorded",
                   qUtf8Printable(path), qUtf8Printable(error));
     }
