@@ -81,8 +81,16 @@ void mscom::Report(Fault& fault, bool ok, const char* what)
         return;
     }
     if (!fault.active)
-        qCWarning(lcRecorder, "%s: cannot be stored (%s)", what, qUtf8Printable(rs_.LastError()));
+        qCWarning(lcRecorder, "%s: cannot be stored (%s)", what, qUtf8Printable(error_));
     fault.active = true;
+}
+
+void mscom::ReportRing(int ring, bool ok)
+{
+    // Both rings fail together when the file is read-only or locked: that is
+    // one fault and one line, and it is over once neither ring fails.
+    ringFailing_[ring] = !ok;
+    Report(ringFault_, !ringFailing_[0] && !ringFailing_[1], "the ring rows");
 }
 
 double mscom::okitime() const
@@ -104,17 +112,21 @@ bool mscom::Begin()
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return true;
+    error_ = q.lastError().text();
     rs_.Close();
     return false;
 }
 
-void mscom::End(bool commit)
+bool mscom::End(bool commit)
 {
     rs_.Close();
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     if (commit && q.exec(QStringLiteral("COMMIT")))
-        return;
+        return true;
+    if (commit)
+        error_ = q.lastError().text();
     q.exec(QStringLiteral("ROLLBACK"));
+    return false;
 }
 
 bool mscom::StoreConf(qint64& recordNumber)
@@ -128,6 +140,7 @@ bool mscom::StoreConf(qint64& recordNumber)
         ok = rs_.SetField(FirstValue + i, ConfBuf[i]);
     ok = ok && rs_.Update();
     recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
+    error_ = ok ? QString() : rs_.LastError();
     rs_.Close();
     return ok;
 }
@@ -144,6 +157,7 @@ bool mscom::StoreCali(qint64& recordNumber)
         ok = rs_.SetField(FirstValue + i, CaliBuf[i]);
     ok = ok && rs_.Update();
     recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
+    error_ = ok ? QString() : rs_.LastError();
     rs_.Close();
     return ok;
 }
@@ -204,19 +218,19 @@ void mscom::ReadHeads()
         ok = rs_.SetField(ShortHead, ShortRingId) && rs_.SetField(ShortHeadCopy, ShortRingId);
     if (ok && (!haveRow || !longOk))
         ok = rs_.SetField(LongHead, LongRingId) && rs_.SetField(LongHeadCopy, LongRingId);
-    ok = ok && rs_.Update();
+    ok = End(ok && rs_.Update());
     if (!headFault_.active)
         qCWarning(lcRecorder, "the ring heads were %s; taken from the newest rows (%d, %d)%s",
                   haveRow ? "empty or negative" : "missing", ShortRingId, LongRingId,
                   ok ? "" : " but not stored");
     headFault_.active = true;
-    End(ok);
 }
 
 bool mscom::StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp)
 {
     // Row and head in one transaction: the head names a row only once the
     // row is stored, and a crash leaves both or neither.
+    error_.clear();
     bool ok = Begin() && rs_.Open(QString::fromLatin1(ring.findSql), {id});
     if (ok && rs_.RecordCount() == 0)
         ok = rs_.AddNew();
@@ -237,8 +251,9 @@ bool mscom::StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& st
     }
     ok = ok && rs_.SetField(ring.headField, id) && rs_.SetField(ring.headField + 1, id)
          && rs_.Update();
-    End(ok);
-    return ok;
+    if (!ok && error_.isEmpty())
+        error_ = rs_.LastError();
+    return End(ok);
 }
 
 void mscom::Timer1_Timer()
@@ -283,7 +298,7 @@ void mscom::Timer1_Timer()
         ShortRecTime = now_.time;
         ShortRecDate = now_.date;
         if (connected_)
-            Report(ringFault_, StoreRingRow(kShortRing, ShortRingId, now_), "a ring row");
+            ReportRing(0, StoreRingRow(kShortRing, ShortRingId, now_));
         if (CurveOpen)
             NewShortRec = true;
     }
@@ -292,7 +307,7 @@ void mscom::Timer1_Timer()
         LongRecTime = now_.time;
         LongRecDate = now_.date;
         if (connected_)
-            Report(ringFault_, StoreRingRow(kLongRing, LongRingId, now_), "a ring row");
+            ReportRing(1, StoreRingRow(kLongRing, LongRingId, now_));
         if (CurveOpen)
             NewLongRec = true;
     }

@@ -69,14 +69,17 @@ private:
     int32_t NewestId(const Ring& ring);
     bool StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp);
     bool Begin();
-    void End(bool commit);
+    bool End(bool commit);   // whether it committed
     void Report(Fault& fault, bool ok, const char* what);
+    void ReportRing(int ring, bool ok);
 
     Clock clock_;
     QString connection_;
     db::RecordSet rs_;
     bool connected_ = false;
+    QString error_;   // why the last store failed, for the log
     basic::DayStamp now_;
 
     Fault confFault_, caliFault_, headFault_, ringFault_;
+    bool ringFailing_[2] = {false, false};   // short, long
 };

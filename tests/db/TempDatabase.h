@@ -16,6 +16,14 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+#include <ostream>
+
+// Readable values in failure messages.
+inline void PrintTo(const QVariant& v, std::ostream* os)
+{
+    *os << (v.isNull() ? std::string("NULL") : v.toString().toStdString());
+}
+
 class TempDatabase {
 public:
     explicit TempDatabase(bool install = true)
