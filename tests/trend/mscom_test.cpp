@@ -397,7 +397,9 @@ TEST_F(RecorderTest, AReadOnlyFileFailsWithOneLine)
         tickAfter(1000);
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
     QFile::setPermissions(t.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    ASSERT_TRUE(t.outside().open());
     EXPECT_EQ(count("pv_data"), 0);
+    EXPECT_EQ(heads(), (QVariantList{0, 0, 0, 0}));
 }
 
 TEST_F(RecorderTest, WithoutADatabaseIdsCountInMemoryAndRequestsFail)
