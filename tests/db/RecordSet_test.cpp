@@ -197,3 +197,16 @@ TEST_F(RecordSetTest, ClosedConnectionFailsEveryCall)
     EXPECT_FALSE(lost.Update());
     EXPECT_EQ(lost.RecordCount(), 0);
 }
+
+TEST_F(RecordSetTest, GoesOnAfterTheConnectionIsOpenedAgain)
+{
+    fillShortRing(1, 3);
+    EXPECT_EQ(ids(QStringLiteral("select * from  pv_data where w_id=?"), {2}), std::vector<int>{2});
+    QSqlDatabase d = QSqlDatabase::database(kConn, false);
+    d.close();
+    EXPECT_FALSE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {2}));
+    ASSERT_TRUE(db::OpenConnection(kConn).isOpen());
+    EXPECT_EQ(ids(QStringLiteral("select * from  pv_data where w_id=?"), {3}), std::vector<int>{3});
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {3}));
+    ASSERT_TRUE(rs->SetField(1, 2.0) && rs->Update()) << rs->LastError().toStdString();
+}

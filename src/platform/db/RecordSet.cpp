@@ -47,16 +47,44 @@ QSqlQuery* RecordSet::Prepared(const QString& sql)
 {
     auto it = cache_.find(sql);
     if (it == cache_.end()) {
-        QSqlQuery q(QSqlDatabase::database(connection_, false));
-        q.setForwardOnly(true);
-        if (!q.prepare(sql)) {
+        auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));
+        q->setForwardOnly(true);
+        if (!q->prepare(sql)) {
             // Not kept: the next use prepares again.
-            Fail(q);
+            Fail(*q);
             return nullptr;
         }
-        it = cache_.insert(sql, q);
+        it = cache_.emplace(sql, std::move(q)).first;
     }
-    return &it.value();
+    return it->second.get();
+}
+
+void RecordSet::Forget(const QString& sql)
+{
+    cache_.erase(sql);
+}
+
+QSqlQuery* RecordSet::Exec(const QString& sql, const QVariantList& binds)
+{
+    // A kept statement that fails is tried once more freshly prepared: the
+    // connection may have been closed and opened again under it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const bool kept = cache_.count(sql) != 0;
+        QSqlQuery* q = Prepared(sql);
+        if (!q)
+            return nullptr;
+        for (int i = 0; i < binds.size(); ++i)
+            q->bindValue(i, binds[i]);
+        if (q->exec())
+            return q;
+        Fail(*q);
+        // Busy and locked are the file's state, not the statement's.
+        const QString code = q->lastError().nativeErrorCode();
+        Forget(sql);
+        if (!kept || code == QLatin1String("5") || code == QLatin1String("6"))
+            break;
+    }
+    return nullptr;
 }
 
 bool RecordSet::Fail(const QSqlQuery& q) { return Fail(q.lastError().text()); }
@@ -89,19 +117,11 @@ bool RecordSet::Open(const QString& sql, const QVariantList& binds)
             keyedByFirst_ = first == FieldType::RingId || first == FieldType::RecordNumber;
         }
     }
-    QSqlQuery* prepared = Prepared(text);
-    if (!prepared)
+    QSqlQuery* q = Exec(text, binds);
+    if (!q)
         return false;
-    QSqlQuery& q = *prepared;
-    for (int i = 0; i < binds.size(); ++i)
-        q.bindValue(i, binds[i]);
-    if (!q.exec()) {
-        Fail(q);
-        q.finish();
-        return false;
-    }
-    query_ = &q;
-    const QSqlRecord rec = q.record();
+    query_ = q;
+    const QSqlRecord rec = q->record();
     const int skip = table_.isEmpty() ? 0 : 1;
     names_.clear();
     for (int i = skip; i < rec.count(); ++i)
@@ -274,17 +294,10 @@ bool RecordSet::Update()
                   .arg(Quoted(table_), columns.join(QStringLiteral("=?,")));
         values << rows_[current_].rowid;
     }
-    QSqlQuery* prepared = Prepared(sql);
+    QSqlQuery* prepared = Exec(sql, values);
     if (!prepared)
         return false;
     QSqlQuery& q = *prepared;
-    for (int i = 0; i < values.size(); ++i)
-        q.bindValue(i, values[i]);
-    if (!q.exec()) {
-        Fail(q);
-        q.finish();
-        return false;
-    }
     if (!adding_ && q.numRowsAffected() != 1) {
         q.finish();
         return Fail(QStringLiteral("the row is gone"));

@@ -12,12 +12,13 @@
 // plus SetField plus Update adds a row, SetField plus Update on a visited row
 // changes it in place. Field positions of the five tables: Tables.h.
 
-#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <map>
+#include <memory>
 #include <vector>
 
 namespace db {
@@ -73,12 +74,16 @@ private:
         qint64 rowid = 0;
     };
     QSqlQuery* Prepared(const QString& sql);
+    void Forget(const QString& sql);
+    QSqlQuery* Exec(const QString& sql, const QVariantList& binds);
     bool FetchOne();
     bool Fail(const QSqlQuery& q);
     bool Fail(const QString& text);
 
     QString connection_;
-    QHash<QString, QSqlQuery> cache_;
+    // Prepared statements by text; the nodes stay put, so query_ may point
+    // into the map while further statements are added.
+    std::map<QString, std::unique_ptr<QSqlQuery>> cache_;
     QSqlQuery* query_ = nullptr;
     bool open_ = false;
     bool exhausted_ = true;
