@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -205,4 +206,23 @@ TEST(DatabaseConnection, NamedPerOwnerWithWalAndBusyTimeout)
     }
     db::CloseConnection(QStringLiteral("test-a"));
     db::CloseConnection(QStringLiteral("test-b"));
+}
+
+TEST(DatabaseConnection, PathsWithBlanksAndUriSignsName)
+{
+    QTemporaryDir dir;
+    EnvGuard env;
+    const QString path = dir.path() + QStringLiteral("/my data #1/数据 100%?.db");
+    env.set("ZC4160_DB", path);
+    ASSERT_TRUE(db::InstallIfMissing());
+    ASSERT_TRUE(QFileInfo::exists(path));
+    {
+        QSqlDatabase d = db::OpenConnection(QStringLiteral("test-path"));
+        ASSERT_TRUE(d.isOpen()) << d.lastError().text().toStdString();
+        QSqlQuery q(d);
+        ASSERT_TRUE(q.exec(QStringLiteral("select count(*) from sl_void")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 1);
+    }
+    db::CloseConnection(QStringLiteral("test-path"));
+    EXPECT_EQ(QDir(dir.path() + QStringLiteral("/my data #1")).entryList(QDir::Files).size(), 1);
 }
