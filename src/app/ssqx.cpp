@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <span>
 
 using forms::PlaceTwips;
@@ -347,13 +348,10 @@ ssqx::~ssqx() = default;
 
 QLabel* ssqx::ValueLabel(QWidget* parent, int left, int top, const QString& text)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new forms::BoxLabel(text, parent);
     PlaceTwips(label, left, top, kValueWidth, kValueHeight);
-    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-    label->setLineWidth(1);
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     label->setFont(forms::SongFont(10.5, true));
-    label->setContentsMargins(0, 0, 2, 0);
     forms::SetBackColour(label, Qt::white);
     return label;
 }
@@ -418,9 +416,8 @@ void ssqx::BuildLayout()
     connect(Command39, &QPushButton::clicked, this, &ssqx::Command39_Click);
 
     for (int index : {9, 10}) {
-        auto* label = new QLabel(this);
+        auto* label = new forms::BoxLabel(QString(), this);
         PlaceTwips(label, 13590, index == 9 ? 0 : 300, 1335, 285);
-        label->setFrameStyle(QFrame::Box | QFrame::Plain);
         label->setAlignment(Qt::AlignCenter);
         label->setFont(forms::ArialFont(10.5, true));
         forms::SetTextColour(label, red);
@@ -447,6 +444,7 @@ void ssqx::BuildLayout()
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAutoFillBackground(true);
     PlaceTwips(SSTab1, 15030, 780, 4335, 3465);
     std::map<Box, QWidget*> boxes{{Box::Frame1, Frame1},   {Box::Frame4, Frame4},
                                   {Box::Frame7, Frame7},   {Box::Frame8, Frame8},
@@ -529,14 +527,14 @@ void ssqx::BuildLayout()
     for (int i = 0; i < 7; ++i) {
         const int line = kAxisCanvasBottom - i * kChartCanvas.height / 6;
         auto* value = new QLabel(Frame2[0]);
-        PlaceTwips(value, 30, line - 255, kAxisFrame.width - 90, 240);
+        PlaceTwips(value, 30, std::max(15, line - 300), kAxisFrame.width - 90, 240);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFont(forms::SongFont(10.5, true));
         forms::SetTextColour(value, red);
         Label5[static_cast<size_t>(i)] = value;
         auto* percent = new QLabel(Utf8(kOpScale[i]), Frame2[0]);
-        PlaceTwips(percent, 30, line - 15, kAxisFrame.width - 90, 195);
-        percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        PlaceTwips(percent, 30, line - 75, kAxisFrame.width - 90, 210);
+        percent->setAlignment(Qt::AlignRight | Qt::AlignTop);
         percent->setFont(forms::SongFont(9, true));
         forms::SetTextColour(percent, blue);
         Label6[static_cast<size_t>(i)] = percent;

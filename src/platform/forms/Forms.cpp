@@ -14,6 +14,8 @@
 #include <QStyleOptionButton>
 #include <QTime>
 
+#include <algorithm>
+
 namespace forms {
 
 namespace {
@@ -159,6 +161,31 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event)
     return handler_(static_cast<QKeyEvent*>(event));
 }
 
+// ---- BoxLabel ------------------------------------------------------------
+
+BoxLabel::BoxLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {}
+
+// The text is drawn in a smaller size where it is wider than the label
+// ("Sensor Bad 1" in a value label), so it stays readable instead of cut.
+void BoxLabel::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    const QRect inner = rect().adjusted(2, 1, -3, -1);
+    QFont f = font();
+    const int wanted = QFontMetrics(f).horizontalAdvance(text());
+    if (wanted > inner.width() && wanted > 0) {
+        const double size = std::max(6.0, f.pointSizeF() * inner.width() / wanted);
+        f.setPointSizeF(size);
+        f.setStretch(QFontMetrics(f).horizontalAdvance(text()) > inner.width() ? 85 : 100);
+    }
+    p.setFont(f);
+    p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                             QPalette::WindowText));
+    p.drawText(inner, static_cast<int>(alignment()), text());
+    p.setPen(QColor(0, 0, 0));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
 // ---- Frame ---------------------------------------------------------------
 
 Frame::Frame(const QString& caption, QWidget* parent)
@@ -229,13 +256,37 @@ void CommandButton::paintEvent(QPaintEvent*)
 
 // ---- StatusBar -----------------------------------------------------------
 
+namespace {
+// A status bar panel: its text centred on the height of capitals, so a
+// large font still fits the bar's low panels.
+class StatusPanelLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent* event) override
+    {
+        QFrame::paintEvent(event);
+        QPainter p(this);
+        p.setFont(font());
+        p.setPen(palette().color(QPalette::WindowText));
+        const QFontMetrics fm(font());
+        const QRect inner = contentsRect();
+        const int x = inner.left() + (inner.width() - fm.horizontalAdvance(text())) / 2;
+        const int baseline = inner.top() + (inner.height() + fm.capHeight()) / 2;
+        p.setClipRect(inner);
+        p.drawText(QPoint(std::max(inner.left(), x), baseline), text());
+    }
+};
+} // namespace
+
 StatusBar::StatusBar(const PanelDef* panels, int count, QWidget* parent) : QFrame(parent)
 {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
     layout->setSpacing(2);
     for (int i = 0; i < count; ++i) {
-        auto* label = new QLabel(QString::fromUtf8(panels[i].text), this);
+        auto* label = new StatusPanelLabel(QString::fromUtf8(panels[i].text), this);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         label->setAlignment(Qt::AlignCenter);
         label->setMinimumWidth(basic::TwipsToPixels(panels[i].widthTwips));

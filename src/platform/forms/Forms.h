@@ -108,6 +108,16 @@ private:
     std::function<bool(QKeyEvent*)> handler_;
 };
 
+// A label with a single dark line around it (the value labels).
+class BoxLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit BoxLabel(const QString& text, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
 // A frame with an etched border and its caption set into the top edge; a
 // frame without caption is a plain etched box.
 class Frame : public QWidget {
