@@ -7,6 +7,7 @@
 #include "platform/basic/twips.h"
 #include "platform/db/DatabaseFile.h"
 #include "trend/ChartShared.h"
+#include "trend/RecorderShared.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -665,8 +666,7 @@ void ssqx::Form_Load()
         FillList(*this, fill);
 
     // The chart set-up.
-    if (ChartHooks().setCurveOpen)
-        ChartHooks().setCurveOpen(true);
+    CurveOpen = true;
     hc->setEnabled(false);
     Command3->setEnabled(false);
     Command7->setEnabled(false);
@@ -694,8 +694,7 @@ void ssqx::Form_Unload()
     if (ChartHooks().unload)
         ChartHooks().unload(*this);
     db::CloseConnection(kConnection);
-    if (ChartHooks().setCurveOpen)
-        ChartHooks().setCurveOpen(false);
+    CurveOpen = false;
     Timer1.stop();
     Timer2.stop();
     Timer3.stop();

@@ -34,9 +34,6 @@ struct OverviewChartHooks {
     // The chart's part of an unload that goes through, before the connection
     // closes.
     std::function<void(ssqx&)> unload;
-    // The recorder's hand-shake flag of an open chart: raised by the load,
-    // lowered by the unload.
-    std::function<void(bool)> setCurveOpen;
 };
 
 class ssqx : public forms::Form {

@@ -107,8 +107,9 @@ TEST(StatusPanel, RegisterValueGivesTextAndColourOrLeavesLabel)
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->text, QString::fromUtf8(c.text));
         EXPECT_EQ(w->colour.has_value(), c.colour.has_value());
-        if (w->colour && c.colour)
+        if (w->colour && c.colour) {
             EXPECT_EQ(*w->colour, *c.colour);
+        }
     }
 }
 

@@ -2,8 +2,11 @@
 
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
+#include "device/DeviceFixture.h"
+#include "platform/db/DatabaseFile.h"
 #include "platform/forms/Forms.h"
 #include "trend/ChartShared.h"
+#include "trend/RecorderShared.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -11,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSqlDatabase>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -18,6 +22,13 @@ namespace {
 // A fresh overview per test, unloaded afterwards the way "退出" will do it.
 class OverviewTest : public testing::Test {
 protected:
+    static void SetUpTestSuite()
+    {
+        // A database file of the tests' own, never the user's.
+        static QTemporaryDir dir;
+        qputenv("ZC4160_DB", dir.filePath(QStringLiteral("Rdatabj.db")).toUtf8());
+        db::InstallIfMissing();
+    }
     void SetUp() override
     {
         forms::SetUpStation(*qApp);
@@ -247,10 +258,10 @@ TEST_F(OverviewTest, LiveTickRunsItsStepsInOrder)
 TEST_F(OverviewTest, CloseBoxIsRefusedWithoutTearingDown)
 {
     int unloads = 0;
-    std::vector<bool> curveOpen;
     ssqx::ChartHooks().unload = [&](ssqx&) { ++unloads; };
-    ssqx::ChartHooks().setCurveOpen = [&](bool open) { curveOpen.push_back(open); };
     window->show();
+    EXPECT_TRUE(CurveOpen);
+    EXPECT_TRUE(QSqlDatabase::database(ssqx::kConnection, false).isOpen());
     EXPECT_FALSE(window->close());
     EXPECT_FALSE(window->close());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -259,13 +270,15 @@ TEST_F(OverviewTest, CloseBoxIsRefusedWithoutTearingDown)
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->Timer1.isActive());
     EXPECT_EQ(unloads, 0);
-    EXPECT_TRUE(curveOpen.empty());
+    EXPECT_TRUE(CurveOpen);
+    EXPECT_TRUE(QSqlDatabase::database(ssqx::kConnection, false).isOpen());
 
     window->CloseGuard = false;
     EXPECT_TRUE(window->Unload());
     EXPECT_FALSE(forms::IsLoaded<ssqx>());
     EXPECT_EQ(unloads, 1);
-    EXPECT_EQ(curveOpen, std::vector<bool>{false});
+    EXPECT_FALSE(CurveOpen);
+    EXPECT_FALSE(QSqlDatabase::contains(ssqx::kConnection));
 }
 
 // The window sees a key before the control with the focus, once.
@@ -289,6 +302,68 @@ TEST_F(OverviewTest, KeyPreviewSeesKeysFirst)
     QCoreApplication::sendEvent(window->YKD, &seven);
     EXPECT_EQ(keys, (std::vector<int>{Qt::Key_F4, Qt::Key_F5, Qt::Key_7}));
     EXPECT_EQ(window->YKD->text(), QStringLiteral("7"));
+}
+
+// "打开" with the controls as the load left them opens port 1 at 38400 baud,
+// even parity, station 1, through the real link to the simulated controller;
+// the poll then brings its values onto the panel. "关闭" stops the poll.
+TEST_F(OverviewTest, OpenWithTheDefaultsUsesPort1Baud3Parity2Station1)
+{
+    testsupport::ResetStation();
+    testsupport::SimLine line{1};
+    ASSERT_TRUE(line.started());
+    line->setReg(1, 123);   // PV
+    line->setReg(2, 456);   // OP, in tenths
+    line->setReg(9, 1);     // manual
+    line->setReg(35, 5);    // alarm 3: deviation band
+    line->setReg(309, 2);   // read back of the mode command: standby
+    window->show();
+    window->Command9->click();
+    EXPECT_EQ(CommPar[0], 1);
+    EXPECT_EQ(CommPar[1], 3);
+    EXPECT_EQ(CommPar[2], 2);
+    EXPECT_EQ(CommPar[3], 1);
+    EXPECT_EQ(CommPar[20], 0);
+    EXPECT_EQ(window->Label13->text(), QStringLiteral("0"));
+    EXPECT_FALSE(window->Label13->isVisible());
+    EXPECT_TRUE(Met1::instance().Timer1.isActive());
+    // A pseudo-terminal keeps no parity; the rate it does keep.
+    EXPECT_EQ(line->lineSettings().baud, 38400);
+
+    EXPECT_TRUE(testsupport::RunEventsUntil(
+        [&] { return window->D_4WW[308]->text() == QStringLiteral("待机"); }, 10000));
+    EXPECT_EQ(window->D_4WH[0]->text(), QStringLiteral("123"));
+    EXPECT_EQ(window->D_4WH[1]->text(), QStringLiteral("45.6"));
+    EXPECT_EQ(window->D_4WH[8]->text(), QStringLiteral("手动"));
+    EXPECT_EQ(window->D_4WH[34]->text(), QStringLiteral("偏差带3"));
+    EXPECT_EQ(window->D_4WH[34]->palette().color(QPalette::Window), QColor(255, 192, 192));
+    EXPECT_EQ(window->StatusBar1->PanelText(2), QStringLiteral("123"));
+    const auto requests = line->requests();
+    ASSERT_GE(requests.size(), 3u);
+    const std::vector<zc4160sim::Request> firstTick(requests.begin(), requests.begin() + 3);
+    const std::vector<zc4160sim::Request> expected{{1, 3, 0, 64}, {1, 3, 64, 16}, {1, 3, 300, 32}};
+    EXPECT_EQ(firstTick, expected);
+
+    window->Command10->click();
+    EXPECT_FALSE(Met1::instance().Timer1.isActive());
+    testsupport::ResetStation();
+}
+
+// A typed port is read by its leading number, and the result goes into the
+// hidden label whatever it is.
+TEST_F(OverviewTest, OpenReadsTypedPortText)
+{
+    testsupport::ResetStation();
+    qputenv("ZC4160_PORT5", "/nonexistent/zc4160-line");
+    window->Combo1->SetText(QStringLiteral("5"));
+    window->Option2[0]->setChecked(true);
+    window->Command9_Click();
+    EXPECT_EQ(CommPar[0], 5);
+    EXPECT_EQ(CommPar[2], 0);
+    EXPECT_EQ(window->Label13->text(), QStringLiteral("-1"));
+    EXPECT_TRUE(Met1::instance().Timer1.isActive());  // whatever the result
+    window->Command10_Click();
+    testsupport::ResetStation();
 }
 
 // Renders the window as loaded and with the other tab pages in front, for
