@@ -34,6 +34,7 @@ constexpr auto kStepInterval = std::chrono::milliseconds(100);
 // A partial frame older than this is line noise and is dropped.
 constexpr auto kStaleInput = std::chrono::milliseconds(50);
 constexpr uint8_t kDeviceFailure = 4;
+constexpr size_t kLogLimit = 200000;
 constexpr double kAmbient = 25.0;
 constexpr double kProcessGain = 10.0;      // PV rises 10 units per % of output
 constexpr double kProcessSeconds = 5.0;    // time constant of the process
@@ -356,6 +357,9 @@ bool Simulator::takeFrame()
     r.countOrValue = Word(&frame[4]);
     {
         std::lock_guard lock(mutex_);
+        // A simulator left running for days keeps the recent frames only.
+        if (log_.size() >= kLogLimit)
+            log_.erase(log_.begin(), log_.begin() + ptrdiff_t(kLogLimit / 2));
         log_.push_back(r);
         changed_.notify_all();
     }

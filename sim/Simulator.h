@@ -23,7 +23,8 @@
 // - requests() logs every frame that arrived with a sound CRC, whatever the
 //   fault and whichever station it was for: station, function, the first
 //   register (read) or the register (write), the count (read) or the value
-//   (write). Damaged frames are not logged.
+//   (write). Damaged frames are not logged. The log keeps the latest
+//   200000 frames at most.
 // - Faults (setFault, applied before it returns): NoAnswer stays silent,
 //   DamagedCrc answers with a broken CRC, Exception answers exception 4
 //   (device failure), OtherStation answers correctly but as the next station
