@@ -97,15 +97,16 @@ void TrendWindow::LoadTrendWindow()
     rows.setForwardOnly(true);
     const QString table = QLatin1String(profile_.table);
     const QString id = QLatin1String(profile_.idField);
-    if (end >= size) {
-        s_.WindowStart = end - size;
+    const bool wraps = end < size;
+    s_.WindowStart = wraps ? RingMaxId - (size - end) : end - size;
+    bool more = db_.isOpen();
+    if (more && !wraps) {
         rows.prepare(QStringLiteral("select * from  %1 where %2  between ? and ? "
                                     "order by w_date,w_time")
                          .arg(table, id));
         rows.addBindValue(s_.WindowStart + 1);
         rows.addBindValue(end);
-    } else {
-        s_.WindowStart = RingMaxId - (size - end);
+    } else if (more) {
         rows.prepare(QStringLiteral("select * from  %1 where %2 between 1 and ? "
                                     "or %2 between ? and ? order by w_date,w_time ")
                          .arg(table, id));
@@ -113,7 +114,7 @@ void TrendWindow::LoadTrendWindow()
         rows.addBindValue(s_.WindowStart + 1);
         rows.addBindValue(RingMaxId);
     }
-    bool more = db_.isOpen() && Exec(rows, "window load");
+    more = more && Exec(rows, "window load");
 
     for (int j = 1; j <= size; ++j) {
         if (more)
