@@ -4,3 +4,4 @@ target_sources(core_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChartFixture.h ${CMAKE_CURRENT_LIST_DIR}/FakeChartBinding.h
   ${CMAKE_CURRENT_LIST_DIR}/TrendWindow_test.cpp)
 target_sources(core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ChartDrawing_test.cpp)
+target_sources(core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ChartEngine_test.cpp)
