@@ -5,3 +5,5 @@ target_sources(core_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/TrendWindow_test.cpp)
 target_sources(core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ChartDrawing_test.cpp)
 target_sources(core_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ChartEngine_test.cpp)
+target_sources(ui_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR}/ChartFixture.h
+  ${CMAKE_CURRENT_LIST_DIR}/ChartCanvas_test.cpp)
