@@ -1,4 +1,314 @@
-// placeholder until the recorder lands
 #include "trend/mscom.h"
-mscom& mscom::instance() { static mscom* m = new mscom; return *m; }
-mscom::mscom() = default;
+
+#include "device/Met1.h"
+#include "platform/basic/numbers.h"
+#include "platform/db/DatabaseFile.h"
+#include "platform/db/Tables.h"
+#include "trend/RecorderShared.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <cmath>
+
+Q_LOGGING_CATEGORY(lcRecorder, "zc4160.recorder")
+
+namespace {
+
+// The recorder runs on the window thread: a lock held by another writer
+// may cost a tick this long, not more.
+constexpr int kBusyTimeoutMs = 200;
+constexpr int kTickMs = 100;
+
+} // namespace
+
+// What differs between the short and the long ring.
+struct mscom::Ring {
+    const char* findSql;     // the row with a given id
+    const char* newestSql;   // the newest row by date and time
+    int headField;
+};
+
+const mscom::Ring mscom::kShortRing{
+    "select * from  pv_data where w_id=?",
+    "select * from  pv_data order by w_date desc, w_time desc, w_id desc limit 1",
+    db::heads::ShortHead};
+const mscom::Ring mscom::kLongRing{
+    "select * from  Lpv_wdjl   Where lw_id = ?",
+    "select * from  Lpv_wdjl order by w_date desc, w_time desc, lw_id desc limit 1",
+    db::heads::LongHead};
+
+namespace {
+
+const char* const kHeadsSql = "select * from  sl_void";
+
+} // namespace
+
+mscom& mscom::instance()
+{
+    static mscom* m = new mscom([] { return QDateTime::currentDateTime(); });
+    return *m;
+}
+
+mscom::mscom(Clock clock, QString connectionName)
+    : clock_(std::move(clock)), connection_(std::move(connectionName)), rs_(connection_)
+{
+    Form_Load();
+    Timer1.setInterval(kTickMs);
+    connect(&Timer1, &QTimer::timeout, this, &mscom::Timer1_Timer);
+    Timer1.start();
+}
+
+mscom::~mscom()
+{
+    rs_.Release();
+}
+
+void mscom::Form_Load()
+{
+    QSqlDatabase d = db::OpenConnection(connection_, kBusyTimeoutMs);
+    connected_ = d.isOpen();
+    if (!connected_)
+        qCWarning(lcRecorder, "cannot open the database %s (%s): nothing is recorded",
+                  qUtf8Printable(db::DatabasePath()), qUtf8Printable(d.lastError().text()));
+}
+
+void mscom::Report(Fault& fault, bool ok, const char* what)
+{
+    if (ok) {
+        if (fault.active)
+            qCInfo(lcRecorder, "%s: stored again", what);
+        fault.active = false;
+        return;
+    }
+    if (!fault.active)
+        qCWarning(lcRecorder, "%s: cannot be stored (%s)", what, qUtf8Printable(error_));
+    fault.active = true;
+}
+
+void mscom::ReportRing(int ring, bool ok)
+{
+    // Both rings fail together when the file is read-only or locked: that is
+    // one fault and one line, and it is over once neither ring fails.
+    ringFailing_[ring] = !ok;
+    Report(ringFault_, !ringFailing_[0] && !ringFailing_[1], "the ring rows");
+}
+
+double mscom::okitime() const
+{
+    return basic::RoundHalfEven(
+        std::fabs(((now_.date - ShortRecDate) + (now_.time - ShortRecTime)) * 24 * 60 * 60));
+}
+
+double mscom::Rec1_time() const
+{
+    return basic::RoundHalfEven(
+        std::fabs(((now_.date - LongRecDate) + (now_.time - LongRecTime)) * 24 * 60 * 60));
+}
+
+bool mscom::Begin()
+{
+    // IMMEDIATE takes the write lock first: a deferred transaction that read
+    // before another writer committed could not write at all.
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return true;
+    error_ = q.lastError().text();
+    rs_.Close();
+    return false;
+}
+
+bool mscom::End(bool commit)
+{
+    rs_.Close();
+    QSqlQuery q(QSqlDatabase::database(connection_, false));
+    if (commit && q.exec(QStringLiteral("COMMIT")))
+        return true;
+    if (commit)
+        error_ = q.lastError().text();
+    q.exec(QStringLiteral("ROLLBACK"));
+    return false;
+}
+
+bool mscom::StoreConf(qint64& recordNumber)
+{
+    using namespace db::conf;
+    bool ok = rs_.Open(QStringLiteral("select * from  CONF")) && rs_.AddNew()
+              && rs_.SetField(Operator, OperatorName)
+              && rs_.SetField(Date, static_cast<double>(SaveDate))
+              && rs_.SetField(Time, static_cast<double>(SaveTime));
+    for (int i = 0; ok && i < ValueCount; ++i)
+        ok = rs_.SetField(FirstValue + i, ConfBuf[i]);
+    ok = ok && rs_.Update();
+    recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
+    error_ = ok ? QString() : rs_.LastError();
+    rs_.Close();
+    return ok;
+}
+
+bool mscom::StoreCali(qint64& recordNumber)
+{
+    using namespace db::cali;
+    bool ok = rs_.Open(QStringLiteral("select * from  Calibration")) && rs_.AddNew()
+              && rs_.SetField(Operator, OperatorName)
+              && rs_.SetField(Date, static_cast<double>(SaveDate))
+              && rs_.SetField(Time, static_cast<double>(SaveTime))
+              && rs_.SetField(Note, CaliNote);
+    for (int i = 0; ok && i < ValueCount; ++i)
+        ok = rs_.SetField(FirstValue + i, CaliBuf[i]);
+    ok = ok && rs_.Update();
+    recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
+    error_ = ok ? QString() : rs_.LastError();
+    rs_.Close();
+    return ok;
+}
+
+int32_t mscom::NewestId(const Ring& ring)
+{
+    // Best guess: the row with the latest stamp. A clock that was set back
+    // makes this pick a row older than the true head, so a few rows written
+    // before the change may be overwritten early; it still keeps the ids
+    // inside the ring and the head naming a stored row.
+    int32_t id = 0;
+    if (rs_.Open(QString::fromLatin1(ring.newestSql)) && !rs_.AtEnd())
+        basic::AssignRounded(id, rs_.Field(db::ring::Id).toDouble());
+    rs_.Close();
+    if (id < 0 || id > db::ring::MaxId)
+        id = 0;
+    return id;
+}
+
+void mscom::ReadHeads()
+{
+    if (!rs_.Open(QString::fromLatin1(kHeadsSql)))
+        return;   // the ids stay as they were in memory
+    const bool haveRow = !rs_.AtEnd();
+    bool shortOk = false, longOk = false;
+    if (haveRow) {
+        const QVariant s = rs_.Field(db::heads::ShortHead);
+        const QVariant l = rs_.Field(db::heads::LongHead);
+        int32_t v = 0;
+        if (!s.isNull() && basic::AssignRounded(v, s.toDouble()) && v >= 0) {
+            ShortRingId = v;
+            shortOk = true;
+        }
+        if (!l.isNull() && basic::AssignRounded(v, l.toDouble()) && v >= 0) {
+            LongRingId = v;
+            longOk = true;
+        }
+    }
+    rs_.Close();
+    if (shortOk && longOk) {
+        headFault_.active = false;
+        return;
+    }
+
+    // No row, or a head that is empty or negative: counting on from it would
+    // write ids outside the ring, or overwrite the ring from id 1 while no
+    // head is stored. Take the newest row of each such ring instead and
+    // store it as the head.
+    if (!shortOk)
+        ShortRingId = NewestId(kShortRing);
+    if (!longOk)
+        LongRingId = NewestId(kLongRing);
+    bool ok = Begin() && rs_.Open(QString::fromLatin1(kHeadsSql));
+    if (ok && rs_.AtEnd())
+        ok = rs_.AddNew();
+    using namespace db::heads;
+    if (ok && (!haveRow || !shortOk))
+        ok = rs_.SetField(ShortHead, ShortRingId) && rs_.SetField(ShortHeadCopy, ShortRingId);
+    if (ok && (!haveRow || !longOk))
+        ok = rs_.SetField(LongHead, LongRingId) && rs_.SetField(LongHeadCopy, LongRingId);
+    ok = End(ok && rs_.Update());
+    if (!headFault_.active)
+        qCWarning(lcRecorder, "the ring heads were %s; taken from the newest rows (%d, %d)%s",
+                  haveRow ? "empty or negative" : "missing", ShortRingId, LongRingId,
+                  ok ? "" : " but not stored");
+    headFault_.active = true;
+}
+
+bool mscom::StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp)
+{
+    // Row and head in one transaction: the head names a row only once the
+    // row is stored, and a crash leaves both or neither.
+    error_.clear();
+    bool ok = Begin() && rs_.Open(QString::fromLatin1(ring.findSql), {id});
+    if (ok && rs_.RecordCount() == 0)
+        ok = rs_.AddNew();
+    using namespace db::ring;
+    ok = ok && rs_.SetField(Id, id) && rs_.SetField(Date, stamp.date)
+         && rs_.SetField(Time, stamp.time);
+    for (int i = 0; ok && i < ValueCount; ++i)
+        ok = rs_.SetField(FirstValue + i, static_cast<double>(StatusValues[i]));
+    ok = ok && rs_.Update();
+    rs_.Close();
+    ok = ok && rs_.Open(QString::fromLatin1(kHeadsSql));
+    if (ok && rs_.AtEnd()) {
+        // The row vanished since this tick read it: store both heads anew.
+        ok = rs_.AddNew() && rs_.SetField(db::heads::ShortHead, ShortRingId)
+             && rs_.SetField(db::heads::ShortHeadCopy, ShortRingId)
+             && rs_.SetField(db::heads::LongHead, LongRingId)
+             && rs_.SetField(db::heads::LongHeadCopy, LongRingId);
+    }
+    ok = ok && rs_.SetField(ring.headField, id) && rs_.SetField(ring.headField + 1, id)
+         && rs_.Update();
+    if (!ok && error_.isEmpty())
+        error_ = rs_.LastError();
+    return End(ok);
+}
+
+void mscom::Timer1_Timer()
+{
+    // One reading of the clock, in whole seconds as the stamps are kept,
+    // serves every stamp and elapsed test of this tick: a tick at midnight
+    // cannot stamp a date of one day with a time of the other.
+    QDateTime reading = clock_();
+    reading = reading.addMSecs(-reading.time().msec());
+    now_ = basic::SplitDayStamp(reading);
+
+    if (SaveConfFlag) {
+        SaveTime = static_cast<float>(now_.time);
+        SaveDate = static_cast<float>(now_.date);
+        qint64 number = 0;
+        const bool ok = connected_ && StoreConf(number);
+        if (connected_)
+            Report(confFault_, ok, "a configuration record");
+        SaveConfResult = {ok ? SaveOutcome::Stored : SaveOutcome::Failed, number};
+        SaveConfFlag = false;
+    }
+    if (SaveCaliFlag) {
+        SaveTime = static_cast<float>(now_.time);
+        SaveDate = static_cast<float>(now_.date);
+        qint64 number = 0;
+        const bool ok = connected_ && StoreCali(number);
+        if (connected_)
+            Report(caliFault_, ok, "a calibration record");
+        SaveCaliResult = {ok ? SaveOutcome::Stored : SaveOutcome::Failed, number};
+        SaveCaliFlag = false;
+    }
+
+    if (connected_)
+        ReadHeads();
+    if (ShortRingId >= db::ring::MaxId)
+        ShortRingId = 0;
+    if (LongRingId >= db::ring::MaxId)
+        LongRingId = 0;
+
+    if (okitime() >= 1) {
+        ShortRingId = ShortRingId + 1;
+        ShortRecTime = now_.time;
+        ShortRecDate = now_.date;
+        if (connected_)
+            ReportRing(0, StoreRingRow(kShortRing, ShortRingId, now_));
+        if (CurveOpen)
+            NewShortRec = true;
+    }
+    if (Rec1_time() >= 10) {
+        LongRingId = LongRingId + 1;
+        LongRecTime = now_.time;
+        LongRecDate = now_.date;
+        if (connected_)
+            ReportRing(1, StoreRingRow(kLongRing, LongRingId, now_));
+        if (CurveOpen)
+            NewLongRec = true;
+    }
+}

@@ -1,14 +1,85 @@
 #pragma once
 // The recorder: the hidden window mscom whose 100 ms timer writes the live
 // values into the database rings and stores requested records.
+//
+// Every tick, in this order: a pending CONF record, a pending Calibration
+// record, the heads from sl_void, a short-ring row once per clock second, a
+// long-ring row every ten seconds, and the new-row flags while a chart is
+// open. The hand-shake variables are in trend/RecorderShared.h, the tables
+// in platform/db/Tables.h.
 
+#include "platform/db/RecordSet.h"
+#include "platform/basic/daynumbers.h"
+
+#include <QDateTime>
+#include <QLoggingCategory>
 #include <QObject>
+#include <QTimer>
+#include <cstdint>
+#include <functional>
+
+Q_DECLARE_LOGGING_CATEGORY(lcRecorder)
 
 class mscom : public QObject {
     Q_OBJECT
 public:
+    // The local date and time; the recorder reads it once per tick.
+    using Clock = std::function<QDateTime()>;
+
     // The single instance, loaded hidden with its timer running.
     static mscom& instance();
+
+    // A recorder of its own on the named connection (tests, benchmark); the
+    // station uses instance(). Its timer runs from here on, as instance()'s.
+    explicit mscom(Clock clock, QString connectionName = QStringLiteral("recorder"));
+    ~mscom() override;
+
+    QTimer Timer1;   // 100 ms, enabled from load, never switched off
+
+    // One tick (Timer1's handler).
+    void Timer1_Timer();
+
+    // Whole seconds since the stamp of the last short row and of the last
+    // long row, at the clock reading of the current tick.
+    double okitime() const;
+    double Rec1_time() const;
+
+    // Recorder state, 0 at load.
+    int32_t ShortRingId = 0;
+    int32_t LongRingId = 0;
+    double ShortRecDate = 0, ShortRecTime = 0;
+    double LongRecDate = 0, LongRecTime = 0;
+    float SaveDate = 0, SaveTime = 0;
+
+    // Whether the connection opened at load (it is never reopened).
+    bool Connected() const { return connected_; }
+
 private:
-    mscom();
+    struct Fault {
+        bool active = false;
+    };
+    struct Ring;
+    static const Ring kShortRing;
+    static const Ring kLongRing;
+
+    void Form_Load();
+    bool StoreConf(qint64& recordNumber);
+    bool StoreCali(qint64& recordNumber);
+    void ReadHeads();
+    int32_t NewestId(const Ring& ring);
+    bool StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp);
+    bool Begin();
+    bool End(bool commit);   // whether it committed
+    void Report(Fault& fault, bool ok, const char* what);
+    void ReportRing(int ring, bool ok);
+
+    Clock clock_;
+    QString connection_;
+    db::RecordSet rs_;
+    bool connected_ = false;
+    QString error_;   // why the last store failed, for the log
+    basic::DayStamp now_;
+
+    Fault confFault_, caliFault_, headFault_, ringFault_;
+    bool ringFailing_[2] = {false, false};   // short, long
 };

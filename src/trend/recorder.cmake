@@ -1,1 +1,4 @@
-target_sources(zc4160_core PRIVATE ${CMAKE_CURRENT_LIST_DIR}/mscom.cpp ${CMAKE_CURRENT_LIST_DIR}/mscom.h ${CMAKE_CURRENT_LIST_DIR}/ChartShared.h)
+target_sources(zc4160_core PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/mscom.cpp ${CMAKE_CURRENT_LIST_DIR}/mscom.h
+  ${CMAKE_CURRENT_LIST_DIR}/RecorderShared.h
+  ${CMAKE_CURRENT_LIST_DIR}/ChartShared.h)

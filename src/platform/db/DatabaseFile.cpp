@@ -1,8 +1,161 @@
-// placeholder until the database layer lands
 #include "platform/db/DatabaseFile.h"
+
+#include "platform/db/Tables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUrl>
+#include <QVariant>
+
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcDb, "zc4160.db")
+
 namespace db {
-QString DatabasePath() { return qEnvironmentVariable("ZC4160_DB"); }
-bool InstallIfMissing() { return false; }
-QSqlDatabase OpenConnection(const QString& owner) { return QSqlDatabase::database(owner, false); }
-void CloseConnection(const QString&) {}
+
+namespace {
+
+const QString kDriver = QStringLiteral("QSQLITE");
+
+bool Exec(QSqlDatabase& d, const QString& sql, QString* error)
+{
+    QSqlQuery q(d);
+    if (q.exec(sql))
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
 }
+
+} // namespace
+
+QString DatabasePath()
+{
+    const QString overridden = qEnvironmentVariable("ZC4160_DB");
+    if (!overridden.isEmpty())
+        return overridden;
+    QString base = qEnvironmentVariable("XDG_DATA_HOME");
+    // A relative XDG_DATA_HOME is invalid and is to be ignored.
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QStringLiteral("/.local/share");
+    return base + QStringLiteral("/Lumo/Rdatabj.db");
+}
+
+bool InstallAt(const QString& path, QString* error)
+{
+    if (QFileInfo::exists(path)) {
+        if (error)
+            *error = QStringLiteral("%1 already exists").arg(path);
+        return false;
+    }
+    const QFileInfo info(path);
+    if (!QDir().mkpath(info.absolutePath())) {
+        if (error)
+            *error = QStringLiteral("cannot create the folder %1").arg(info.absolutePath());
+        return false;
+    }
+    // Build the file beside its final name and move it there when complete,
+    // so a crash or a full disk never leaves a half-made database that a
+    // later start would take as existing.
+    const QString temp = QStringLiteral("%1.install-%2").arg(path).arg(::getpid());
+    QFile::remove(temp);
+    const QString name = QStringLiteral("zc4160-install-%1").arg(::getpid());
+    bool ok = false;
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(kDriver, name);
+        d.setDatabaseName(temp);
+        if (!d.open()) {
+            if (error)
+                *error = d.lastError().text();
+        } else {
+            ok = Exec(d, QStringLiteral("PRAGMA journal_mode=WAL"), error) && d.transaction();
+            for (const TableLayout& t : Tables())
+                ok = ok && Exec(d, CreateTableSql(t), error);
+            ok = ok && Exec(d, QStringLiteral("INSERT INTO \"sl_void\" VALUES (0, 0, 0, 0)"), error);
+            ok = ok && d.commit();
+            if (!ok)
+                d.rollback();
+            d.close();   // the last close folds the WAL into the file
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    // QFile::rename never replaces a file that appeared meanwhile.
+    if (ok && !QFile::rename(temp, path)) {
+        ok = false;
+        if (error)
+            *error = QStringLiteral("cannot place the file at %1").arg(path);
+    }
+    QFile::remove(temp);
+    QFile::remove(temp + QStringLiteral("-wal"));
+    QFile::remove(temp + QStringLiteral("-shm"));
+    return ok;
+}
+
+bool InstallIfMissing()
+{
+    const QString path = DatabasePath();
+    if (QFileInfo::exists(path))
+        return true;
+    QString error;
+    if (InstallAt(path, &error)) {
+        qCInfo(lcDb, "installed a new database at %s", qUtf8Printable(path));
+        return true;
+    }
+    if (QFileInfo::exists(path))   // another process installed it first
+        return true;
+    // Once per file: start-up calls this once, and a second call for the
+    // same file must not repeat the line.
+    static QString logged;
+    if (logged != path) {
+        logged = path;
+        qCWarning(lcDb, "no database at %s and it cannot be installed (%s): nothing is recorded",
+                  qUtf8Printable(path), qUtf8Printable(error));
+    }
+    return false;
+}
+
+QSqlDatabase OpenConnection(const QString& owner)
+{
+    return OpenConnection(owner, DefaultBusyTimeoutMs);
+}
+
+QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
+{
+    const QString path = DatabasePath();
+    // mode=rw opens an existing file only: SQLite would otherwise create an
+    // empty one, which the station must never do.
+    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
+                            .toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw");
+    QSqlDatabase d = QSqlDatabase::contains(owner) ? QSqlDatabase::database(owner, false)
+                                                   : QSqlDatabase::addDatabase(kDriver, owner);
+    if (d.isOpen() && d.databaseName() == uri)
+        return d;
+    d.close();
+    d.setDatabaseName(uri);
+    d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    if (!d.open())
+        return d;
+    QSqlQuery q(d);
+    // WAL lets the windows read while the recorder writes; NORMAL sync in
+    // WAL keeps every committed row across a crash of the process.
+    q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs));
+    return d;
+}
+
+void CloseConnection(const QString& owner)
+{
+    if (!QSqlDatabase::contains(owner))
+        return;
+    {
+        QSqlDatabase d = QSqlDatabase::database(owner, false);
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(owner);
+}
+
+} // namespace db

@@ -1,0 +1,324 @@
+#include "platform/db/RecordSet.h"
+
+#include "platform/db/Tables.h"
+
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace db {
+
+namespace {
+
+QString Quoted(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// "select * from <table>" at the start of a query: the rows are those of
+// one table and can be written back. The capture's start is the star.
+const QRegularExpression& WritableSelect()
+{
+    static const QRegularExpression re(
+        QStringLiteral(R"re(^\s*select\s+(\*)\s+from\s+"?([A-Za-z_][A-Za-z0-9_]*)"?(\s|$))re"),
+        QRegularExpression::CaseInsensitiveOption);
+    return re;
+}
+
+} // namespace
+
+RecordSet::RecordSet(QString connectionName) : connection_(std::move(connectionName)) {}
+
+RecordSet::~RecordSet() { Release(); }
+
+void RecordSet::Release()
+{
+    Close();
+    query_ = nullptr;
+    cache_.clear();
+}
+
+QSqlQuery* RecordSet::Prepared(const QString& sql)
+{
+    auto it = cache_.find(sql);
+    if (it == cache_.end()) {
+        QSqlQuery q(QSqlDatabase::database(connection_, false));
+        q.setForwardOnly(true);
+        if (!q.prepare(sql)) {
+            // Not kept: the next use prepares again.
+            Fail(q);
+            return nullptr;
+        }
+        it = cache_.insert(sql, q);
+    }
+    return &it.value();
+}
+
+bool RecordSet::Fail(const QSqlQuery& q) { return Fail(q.lastError().text()); }
+
+bool RecordSet::Fail(const QString& text)
+{
+    error_ = text.isEmpty() ? QStringLiteral("database error") : text;
+    return false;
+}
+
+bool RecordSet::Open(const QString& sql, const QVariantList& binds)
+{
+    Close();
+    error_.clear();
+    QSqlDatabase d = QSqlDatabase::database(connection_, false);
+    if (!d.isOpen())
+        return Fail(QStringLiteral("the connection %1 is not open").arg(connection_));
+
+    QString text = sql;
+    table_.clear();
+    keyedByFirst_ = false;
+    const QRegularExpressionMatch m = WritableSelect().match(sql);
+    if (m.hasMatch()) {
+        // The rowid rides along in front so a visited row can be changed in
+        // place; it is not one of the row's fields.
+        table_ = m.captured(2);
+        text = sql.left(m.capturedStart(1)) + QStringLiteral("rowid, *") + sql.mid(m.capturedEnd(1));
+        if (const TableLayout* layout = FindTable(table_)) {
+            const FieldType first = layout->runs[0].type;
+            keyedByFirst_ = first == FieldType::RingId || first == FieldType::RecordNumber;
+        }
+    }
+    QSqlQuery* prepared = Prepared(text);
+    if (!prepared)
+        return false;
+    QSqlQuery& q = *prepared;
+    for (int i = 0; i < binds.size(); ++i)
+        q.bindValue(i, binds[i]);
+    if (!q.exec()) {
+        Fail(q);
+        q.finish();
+        return false;
+    }
+    query_ = &q;
+    const QSqlRecord rec = q.record();
+    const int skip = table_.isEmpty() ? 0 : 1;
+    names_.clear();
+    for (int i = skip; i < rec.count(); ++i)
+        names_.push_back(rec.fieldName(i));
+    open_ = true;
+    exhausted_ = false;
+    current_ = 0;
+    FetchOne();
+    return true;
+}
+
+bool RecordSet::FetchOne()
+{
+    if (exhausted_ || !query_)
+        return false;
+    if (!query_->next()) {
+        exhausted_ = true;
+        if (query_->lastError().isValid())
+            Fail(*query_);
+        query_->finish();
+        return false;
+    }
+    Row row;
+    const int skip = table_.isEmpty() ? 0 : 1;
+    if (skip)
+        row.rowid = query_->value(0).toLongLong();
+    const int n = static_cast<int>(names_.size());
+    row.values.reserve(n);
+    for (int i = 0; i < n; ++i)
+        row.values.append(query_->value(i + skip));
+    rows_.push_back(std::move(row));
+    return true;
+}
+
+void RecordSet::Close()
+{
+    if (query_)
+        query_->finish();
+    query_ = nullptr;
+    open_ = false;
+    exhausted_ = true;
+    rows_.clear();
+    names_.clear();
+    current_ = 0;
+    CancelUpdate();
+}
+
+int RecordSet::RecordCount()
+{
+    while (FetchOne()) {
+    }
+    return static_cast<int>(rows_.size());
+}
+
+bool RecordSet::AtEnd()
+{
+    if (adding_)
+        return false;
+    while (current_ >= rows_.size())
+        if (!FetchOne())
+            return true;
+    return false;
+}
+
+bool RecordSet::MoveFirst()
+{
+    CancelUpdate();
+    current_ = 0;
+    return !AtEnd();
+}
+
+bool RecordSet::MoveNext()
+{
+    CancelUpdate();
+    if (current_ < rows_.size() || !AtEnd())
+        ++current_;
+    return !AtEnd();
+}
+
+bool RecordSet::Find(int position, const QVariant& value)
+{
+    CancelUpdate();
+    for (; !AtEnd(); ++current_)
+        if (Field(position) == value)
+            return true;
+    return false;
+}
+
+QString RecordSet::FieldName(int position) const
+{
+    if (position < 0 || position >= FieldCount())
+        return {};
+    return names_[position];
+}
+
+QVariant RecordSet::Field(int position)
+{
+    if (position < 0 || position >= FieldCount())
+        return {};
+    if (editing_)
+        return edit_[position];
+    if (AtEnd())
+        return {};
+    return rows_[current_].values[position];
+}
+
+bool RecordSet::SetField(int position, const QVariant& value)
+{
+    if (!open_ || position < 0 || position >= FieldCount())
+        return Fail(QStringLiteral("no field %1").arg(position));
+    if (!editing_) {
+        if (AtEnd())
+            return Fail(QStringLiteral("no current row"));
+        edit_ = rows_[current_].values;
+        changed_.assign(names_.size(), false);
+        editing_ = true;
+    }
+    edit_[position] = value;
+    changed_[position] = true;
+    return true;
+}
+
+bool RecordSet::AddNew()
+{
+    if (!open_)
+        return Fail(QStringLiteral("the record set is not open"));
+    if (table_.isEmpty())
+        return Fail(QStringLiteral("the query's rows cannot be written back"));
+    CancelUpdate();
+    editing_ = adding_ = true;
+    edit_ = QVariantList(FieldCount());
+    changed_.assign(names_.size(), false);
+    return true;
+}
+
+void RecordSet::CancelUpdate()
+{
+    editing_ = adding_ = false;
+    edit_.clear();
+    changed_.clear();
+}
+
+bool RecordSet::Update()
+{
+    if (!open_ || !editing_)
+        return Fail(QStringLiteral("nothing to store"));
+    if (table_.isEmpty())
+        return Fail(QStringLiteral("the query's rows cannot be written back"));
+    QStringList columns;
+    QVariantList values;
+    for (int i = 0; i < FieldCount(); ++i)
+        if (changed_[i]) {
+            columns << Quoted(names_[i]);
+            values << edit_[i];
+        }
+    QString sql;
+    if (adding_) {
+        if (columns.isEmpty())
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Quoted(table_));
+        else
+            sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                      .arg(Quoted(table_), columns.join(QLatin1Char(',')),
+                           QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
+    } else {
+        if (columns.isEmpty()) {
+            CancelUpdate();
+            return true;
+        }
+        sql = QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
+                  .arg(Quoted(table_), columns.join(QStringLiteral("=?,")));
+        values << rows_[current_].rowid;
+    }
+    QSqlQuery* prepared = Prepared(sql);
+    if (!prepared)
+        return false;
+    QSqlQuery& q = *prepared;
+    for (int i = 0; i < values.size(); ++i)
+        q.bindValue(i, values[i]);
+    if (!q.exec()) {
+        Fail(q);
+        q.finish();
+        return false;
+    }
+    if (!adding_ && q.numRowsAffected() != 1) {
+        q.finish();
+        return Fail(QStringLiteral("the row is gone"));
+    }
+    if (adding_) {
+        Row row;
+        row.rowid = q.lastInsertId().toLongLong();
+        row.values = edit_;
+        // The database gave the key: the new row shows it, as a read would.
+        if (keyedByFirst_ && !changed_[0])
+            row.values[0] = row.rowid;
+        q.finish();
+        // The new row ends the set and stays current: rows of the query
+        // not visited yet are dropped rather than all read (adding a record
+        // to a large table must not read the table).
+        if (query_)
+            query_->finish();
+        exhausted_ = true;
+        rows_.push_back(std::move(row));
+        current_ = rows_.size() - 1;
+    } else {
+        q.finish();
+        rows_[current_].values = edit_;
+    }
+    CancelUpdate();
+    return true;
+}
+
+SqlPart RangeTest(const QString& field, qint64 bound1, qint64 bound2, bool negated)
+{
+    const qint64 lo = std::min(bound1, bound2);
+    const qint64 hi = std::max(bound1, bound2);
+    return {QStringLiteral("%1 %2between ? and ?").arg(field, negated ? QStringLiteral("not ") : QString()),
+            {lo, hi}};
+}
+
+} // namespace db

@@ -1,0 +1,110 @@
+#pragma once
+// The record-set layer: what the windows use of a record set (open with an
+// SQL text, fields by position, move, find, add new, update, close) over a
+// named Qt SQL connection to the SQLite file.
+//
+// Values always travel as bound parameters: a query text carries "?" where
+// an id, a bound or an operator's text goes, and the values come in binds.
+// Rows are taken from the database as they are visited and the statement is
+// finished by Close(), so no reader holds the file longer than its query.
+//
+// A set opened with "select * from <table> ..." can be written back: AddNew
+// plus SetField plus Update adds a row, SetField plus Update on a visited row
+// changes it in place. Field positions of the five tables: Tables.h.
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <vector>
+
+namespace db {
+
+class RecordSet {
+public:
+    // Works on the owner's connection (see db::OpenConnection).
+    explicit RecordSet(QString connectionName);
+    ~RecordSet();
+    RecordSet(const RecordSet&) = delete;
+    RecordSet& operator=(const RecordSet&) = delete;
+
+    // Runs the query; the first row (if any) becomes current. A set that is
+    // open is closed first.
+    bool Open(const QString& sql, const QVariantList& binds = {});
+    void Close();
+    bool IsOpen() const { return open_; }
+
+    // The exact number of rows of the query (reads them all).
+    int RecordCount();
+    // No current row: the query had no rows, or a move passed the last one.
+    bool AtEnd();
+    bool MoveFirst();
+    bool MoveNext();
+    // From the current row on, the first whose field equals value becomes
+    // current; false (and AtEnd) when there is none.
+    bool Find(int position, const QVariant& value);
+
+    int FieldCount() const { return static_cast<int>(names_.size()); }
+    QString FieldName(int position) const;
+    // The current row's field, with any value set since AddNew or the last
+    // Update; a null QVariant where there is no such field or row.
+    QVariant Field(int position);
+    bool SetField(int position, const QVariant& value);
+
+    // A new, empty row becomes current; Update stores it.
+    bool AddNew();
+    // Stores the current row: adds the new row, or changes the visited row
+    // in place. An added row becomes the last row of the set and stays
+    // current; rows of the query not visited before are then left out. On failure the pending values stay until CancelUpdate,
+    // Close or the next AddNew.
+    bool Update();
+    void CancelUpdate();
+
+    QString LastError() const { return error_; }
+
+    // Drops the cached statements (before the connection is removed).
+    void Release();
+
+private:
+    struct Row {
+        QVariantList values;
+        qint64 rowid = 0;
+    };
+    QSqlQuery* Prepared(const QString& sql);
+    bool FetchOne();
+    bool Fail(const QSqlQuery& q);
+    bool Fail(const QString& text);
+
+    QString connection_;
+    QHash<QString, QSqlQuery> cache_;
+    QSqlQuery* query_ = nullptr;
+    bool open_ = false;
+    bool exhausted_ = true;
+    QString table_;           // empty where the set cannot be written back
+    bool keyedByFirst_ = false;   // field 0 is the table's integer key
+    std::vector<QString> names_;
+    std::vector<Row> rows_;
+    size_t current_ = 0;
+
+    bool editing_ = false;
+    bool adding_ = false;
+    QVariantList edit_;
+    std::vector<bool> changed_;
+
+    QString error_;
+};
+
+// A two-bound range test that matches the values from the smaller to the
+// larger bound inclusive whichever bound is given first, as the charts'
+// queries expect; SQLite's BETWEEN alone matches nothing when the larger
+// bound comes first. Put sql into the WHERE clause and binds after any
+// earlier parameters.
+struct SqlPart {
+    QString sql;
+    QVariantList binds;
+};
+SqlPart RangeTest(const QString& field, qint64 bound1, qint64 bound2, bool negated = false);
+
+} // namespace db

@@ -1,0 +1,208 @@
+#include "db/LogCapture.h"
+#include "db/TempDatabase.h"
+#include "platform/db/DatabaseFile.h"
+#include "platform/db/Tables.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+// Sets or clears environment variables for one test and restores them.
+class EnvGuard {
+public:
+    void set(const char* name, const QString& value)
+    {
+        keep(name);
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value.toUtf8());
+    }
+    ~EnvGuard()
+    {
+        for (const auto& [name, value, was] : saved_) {
+            if (was)
+                qputenv(name.constData(), value);
+            else
+                qunsetenv(name.constData());
+        }
+    }
+
+private:
+    void keep(const char* name)
+    {
+        saved_.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+    }
+    struct Saved {
+        QByteArray name;
+        QByteArray value;
+        bool was;
+    };
+    std::vector<Saved> saved_;
+};
+
+QStringList ColumnNames(TempDatabase& t, const QString& table)
+{
+    QStringList names;
+    for (const QVariantList& row : t.rows(QStringLiteral("PRAGMA table_info(\"%1\")").arg(table)))
+        names << row[1].toString();
+    return names;
+}
+
+} // namespace
+
+TEST(DatabasePath, OverrideThenXdgThenHome)
+{
+    struct Case {
+        const char* db;
+        const char* xdg;
+        QString expected;
+    };
+    const QString home = QDir::homePath();
+    const Case cases[] = {
+        {"/data/x.db", "/xdg", QStringLiteral("/data/x.db")},
+        {nullptr, "/xdg", QStringLiteral("/xdg/Lumo/Rdatabj.db")},
+        {"", "/xdg", QStringLiteral("/xdg/Lumo/Rdatabj.db")},
+        {nullptr, nullptr, home + QStringLiteral("/.local/share/Lumo/Rdatabj.db")},
+        {nullptr, "relative/dir", home + QStringLiteral("/.local/share/Lumo/Rdatabj.db")},
+    };
+    for (const Case& c : cases) {
+        EnvGuard env;
+        env.set("ZC4160_DB", c.db ? QString::fromUtf8(c.db) : QString());
+        env.set("XDG_DATA_HOME", c.xdg ? QString::fromUtf8(c.xdg) : QString());
+        EXPECT_EQ(db::DatabasePath(), c.expected) << (c.db ? c.db : "-") << " " << (c.xdg ? c.xdg : "-");
+    }
+}
+
+TEST(DatabaseInstall, FiveTablesWithFieldsAtTheirPositions)
+{
+    TempDatabase t(false);
+    ASSERT_FALSE(QFileInfo::exists(t.path()));
+    ASSERT_TRUE(db::InstallIfMissing());
+    ASSERT_TRUE(QFileInfo::exists(t.path()));
+
+    struct Expect {
+        const char* table;
+        int count;
+        std::vector<std::pair<int, const char*>> at;
+    };
+    const Expect expects[] = {
+        {"pv_data", 11, {{0, "w_id"}, {1, "w_date"}, {2, "w_time"}, {3, "ShortPv0"}, {10, "ShortPv7"}}},
+        {"Lpv_wdjl", 11, {{0, "lw_id"}, {1, "w_date"}, {2, "w_time"}, {3, "LongPv0"}, {10, "LongPv7"}}},
+        {"sl_void", 4, {{0, "ShortHead"}, {1, "ShortHeadCopy"}, {2, "LongHead"}, {3, "LongHeadCopy"}}},
+        {"CONF", 196, {{0, "C_ID"}, {1, "CAZZ"}, {2, "DAT"}, {3, "TI"}, {4, "1"}, {123, "120"}, {195, "192"}}},
+        {"Calibration", 47, {{0, "ID"}, {1, "USER"}, {2, "DATE"}, {3, "TIME"}, {4, "NOTE"},
+                             {5, "P-10VHI"}, {17, "P-80H"}, {18, "S-10VHI"}, {30, "S-80H"},
+                             {31, "20I_MARK"}, {44, "CLEAR"}}},
+    };
+    for (const Expect& e : expects) {
+        const QStringList names = ColumnNames(t, QString::fromUtf8(e.table));
+        ASSERT_EQ(names.size(), e.count) << e.table;
+        for (const auto& [pos, name] : e.at)
+            EXPECT_EQ(names[pos], QString::fromUtf8(name)) << e.table << " " << pos;
+        const db::TableLayout* layout = db::FindTable(QString::fromUtf8(e.table));
+        ASSERT_NE(layout, nullptr);
+        EXPECT_EQ(layout->fieldCount, e.count);
+        EXPECT_EQ(db::FieldNames(*layout), names);
+    }
+    // The forty grid names are distinct and the two further fields differ
+    // from all of them.
+    QStringList cali = ColumnNames(t, QStringLiteral("Calibration"));
+    cali.removeDuplicates();
+    EXPECT_EQ(cali.size(), 47);
+
+    auto heads = t.rows(QStringLiteral("select * from sl_void"));
+    ASSERT_EQ(heads.size(), 1u);
+    EXPECT_EQ(heads[0], (QVariantList{0, 0, 0, 0}));
+    EXPECT_EQ(t.scalar(QStringLiteral("PRAGMA journal_mode")).toString(), QStringLiteral("wal"));
+    EXPECT_FALSE(QFileInfo::exists(t.path() + QStringLiteral(".install-") + QString::number(::getpid())));
+}
+
+TEST(DatabaseInstall, RecordNumbersAreGivenAndNeverReused)
+{
+    TempDatabase t;
+    t.exec(QStringLiteral("insert into CONF (CAZZ) values ('a')"));
+    t.exec(QStringLiteral("insert into CONF (CAZZ) values ('b')"));
+    t.exec(QStringLiteral("delete from CONF where C_ID = 2"));
+    t.exec(QStringLiteral("insert into CONF (CAZZ) values ('c')"));
+    EXPECT_EQ(t.scalar(QStringLiteral("select max(C_ID) from CONF")).toInt(), 3);
+    t.exec(QStringLiteral("insert into Calibration (USER) values ('a')"));
+    EXPECT_EQ(t.scalar(QStringLiteral("select ID from Calibration")).toInt(), 1);
+}
+
+TEST(DatabaseInstall, AnExistingFileIsLeftAlone)
+{
+    TempDatabase t(false);
+    QDir().mkpath(QFileInfo(t.path()).absolutePath());
+    {
+        QFile f(t.path());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("not ours");
+    }
+    EXPECT_TRUE(db::InstallIfMissing());
+    QFile f(t.path());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("not ours"));
+    EXPECT_FALSE(db::InstallAt(t.path()));
+}
+
+TEST(DatabaseInstall, AFolderThatCannotBeMadeFailsWithOneLogLine)
+{
+    // A plain file where a folder must go stops even a privileged user.
+    QTemporaryDir dir;
+    QFile blocker(dir.path() + QStringLiteral("/blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    EnvGuard env;
+    env.set("ZC4160_DB", dir.path() + QStringLiteral("/blocker/Lumo/Rdatabj.db"));
+    LogCapture log("zc4160.db");
+    EXPECT_FALSE(db::InstallIfMissing());
+    EXPECT_FALSE(db::InstallIfMissing());
+    EXPECT_EQ(log.warnings().size(), 1);
+    EXPECT_FALSE(QFileInfo::exists(db::DatabasePath()));
+}
+
+TEST(DatabaseConnection, MissingFileIsNotCreated)
+{
+    TempDatabase t(false);
+    EXPECT_FALSE(db::OpenConnection(QStringLiteral("test-missing")).isOpen());
+    EXPECT_FALSE(QFileInfo::exists(t.path()));
+    db::CloseConnection(QStringLiteral("test-missing"));
+    EXPECT_FALSE(QSqlDatabase::contains(QStringLiteral("test-missing")));
+}
+
+TEST(DatabaseConnection, NamedPerOwnerWithWalAndBusyTimeout)
+{
+    TempDatabase t;
+    {
+        QSqlDatabase a = db::OpenConnection(QStringLiteral("test-a"));
+        QSqlDatabase b = db::OpenConnection(QStringLiteral("test-b"), 345);
+        ASSERT_TRUE(a.isOpen());
+        ASSERT_TRUE(b.isOpen());
+        EXPECT_EQ(db::OpenConnection(QStringLiteral("test-a")).connectionName(), QStringLiteral("test-a"));
+        QSqlQuery q(b);
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA journal_mode")) && q.next());
+        EXPECT_EQ(q.value(0).toString(), QStringLiteral("wal"));
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 345);
+        QSqlQuery qa(a);
+        ASSERT_TRUE(qa.exec(QStringLiteral("PRAGMA busy_timeout")) && qa.next());
+        EXPECT_EQ(qa.value(0).toInt(), db::DefaultBusyTimeoutMs);
+
+        // A reader keeps reading while another connection holds the write lock.
+        t.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        t.exec(QStringLiteral("update sl_void set ShortHead = 5"));
+        ASSERT_TRUE(qa.exec(QStringLiteral("select ShortHead from sl_void")) && qa.next());
+        EXPECT_EQ(qa.value(0).toInt(), 0);
+        qa.finish();
+        t.exec(QStringLiteral("COMMIT"));
+    }
+    db::CloseConnection(QStringLiteral("test-a"));
+    db::CloseConnection(QStringLiteral("test-b"));
+}

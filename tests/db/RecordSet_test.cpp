@@ -1,0 +1,199 @@
+#include "db/TempDatabase.h"
+#include "platform/db/RecordSet.h"
+#include "platform/db/Tables.h"
+
+#include <QSqlQuery>
+#include <gtest/gtest.h>
+#include <set>
+
+namespace {
+
+const QString kConn = QStringLiteral("test-recordset");
+
+class RecordSetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(db::OpenConnection(kConn).isOpen());
+        rs = std::make_unique<db::RecordSet>(kConn);
+    }
+    void TearDown() override
+    {
+        rs.reset();
+        db::CloseConnection(kConn);
+    }
+    // Short-ring rows with ids first..last, the date rising with the id.
+    void fillShortRing(int first, int last)
+    {
+        t.exec(QStringLiteral("BEGIN"));
+        for (int id = first; id <= last; ++id)
+            t.exec(QStringLiteral("insert into pv_data values (?, ?, ?, 0,0,0,0,0,0,0,0)"),
+                   {id, 46000.0 + id / 86400.0, (id % 86400) / 86400.0});
+        t.exec(QStringLiteral("COMMIT"));
+    }
+    std::vector<int> ids(const QString& sql, const QVariantList& binds = {})
+    {
+        std::vector<int> out;
+        EXPECT_TRUE(rs->Open(sql, binds)) << rs->LastError().toStdString();
+        for (; !rs->AtEnd(); rs->MoveNext())
+            out.push_back(rs->Field(0).toInt());
+        rs->Close();
+        return out;
+    }
+
+    TempDatabase t;
+    std::unique_ptr<db::RecordSet> rs;
+};
+
+} // namespace
+
+TEST_F(RecordSetTest, FieldsByPositionMovesAndCount)
+{
+    fillShortRing(1, 5);
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data")));
+    EXPECT_EQ(rs->FieldCount(), db::ring::FieldCount);
+    EXPECT_EQ(rs->FieldName(0), QStringLiteral("w_id"));
+    EXPECT_EQ(rs->Field(0).toInt(), 1);   // the first row is current
+    EXPECT_EQ(rs->RecordCount(), 5);
+    EXPECT_EQ(rs->Field(0).toInt(), 1);   // counting does not move
+    EXPECT_TRUE(rs->Find(0, 4));
+    EXPECT_EQ(rs->Field(0).toInt(), 4);
+    EXPECT_FALSE(rs->Find(0, 2));          // searches onward only
+    EXPECT_TRUE(rs->AtEnd());
+    EXPECT_FALSE(rs->Field(0).isValid());
+    EXPECT_TRUE(rs->MoveFirst());
+    EXPECT_EQ(rs->Field(0).toInt(), 1);
+    EXPECT_FALSE(rs->Field(11).isValid());
+    rs->Close();
+    EXPECT_FALSE(rs->IsOpen());
+    EXPECT_FALSE(rs->Open(QStringLiteral("select * from  no_such_table")));
+    EXPECT_FALSE(rs->LastError().isEmpty());
+}
+
+TEST_F(RecordSetTest, AddNewThenUpdateInPlace)
+{
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {7}));
+    EXPECT_EQ(rs->RecordCount(), 0);
+    ASSERT_TRUE(rs->AddNew());
+    for (int i = 0; i < db::ring::FieldCount; ++i)
+        ASSERT_TRUE(rs->SetField(i, i == 0 ? QVariant(7) : QVariant(double(i))));
+    ASSERT_TRUE(rs->Update()) << rs->LastError().toStdString();
+    rs->Close();
+
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {7}));
+    ASSERT_EQ(rs->RecordCount(), 1);
+    ASSERT_TRUE(rs->SetField(1, 99.0));
+    EXPECT_EQ(rs->Field(1).toDouble(), 99.0);   // the pending value shows
+    ASSERT_TRUE(rs->Update());
+    rs->Close();
+    auto rows = t.rows(QStringLiteral("select * from pv_data"));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0][0].toInt(), 7);
+    EXPECT_EQ(rows[0][1].toDouble(), 99.0);
+    EXPECT_EQ(rows[0][10].toDouble(), 10.0);
+
+    // A table without a key is changed in place too.
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  sl_void")));
+    ASSERT_TRUE(rs->SetField(2, 42) && rs->SetField(3, 42) && rs->Update());
+    rs->Close();
+    EXPECT_EQ(t.rows(QStringLiteral("select * from sl_void"))[0], (QVariantList{0, 0, 42, 42}));
+}
+
+TEST_F(RecordSetTest, AddedRecordShowsItsNumberAndTextIsBoundVerbatim)
+{
+    const QString name = QStringLiteral("O'Brien\"; drop table CONF; -- 张三");
+    for (int n = 1; n <= 2; ++n) {
+        ASSERT_TRUE(rs->Open(QStringLiteral("select * from  CONF")));
+        ASSERT_TRUE(rs->AddNew());
+        ASSERT_TRUE(rs->SetField(db::conf::Operator, name));
+        ASSERT_TRUE(rs->SetField(db::conf::FirstValue + 191, -32768));
+        ASSERT_TRUE(rs->Update()) << rs->LastError().toStdString();
+        EXPECT_EQ(rs->Field(db::conf::RecordNumber).toInt(), n);
+        rs->Close();
+    }
+    auto rows = t.rows(QStringLiteral("select * from CONF"));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1][1].toString(), name);
+    EXPECT_EQ(rows[1][195].toInt(), -32768);
+}
+
+TEST_F(RecordSetTest, SinglesReadBackAsTheSingleTheyAre)
+{
+    const float values[] = {0.1f, -273.15f, 1.0f / 3.0f, 16777217.0f, 1e-30f};
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {1}));
+    ASSERT_TRUE(rs->AddNew());
+    ASSERT_TRUE(rs->SetField(0, 1));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(rs->SetField(db::ring::FirstValue + i, static_cast<double>(values[i])));
+    ASSERT_TRUE(rs->Update());
+    rs->Close();
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data")));
+    for (int i = 0; i < 5; ++i) {
+        const double back = rs->Field(db::ring::FirstValue + i).toDouble();
+        EXPECT_EQ(back, static_cast<double>(values[i]));
+        EXPECT_EQ(static_cast<float>(back), values[i]);
+    }
+}
+
+TEST_F(RecordSetTest, OnlySelectStarCanBeWrittenBack)
+{
+    fillShortRing(1, 2);
+    ASSERT_TRUE(rs->Open(QStringLiteral("select w_id, w_date from pv_data")));
+    EXPECT_EQ(rs->FieldCount(), 2);
+    EXPECT_FALSE(rs->AddNew());
+    EXPECT_TRUE(rs->SetField(1, 5.0));
+    EXPECT_FALSE(rs->Update());
+    rs->Close();
+    EXPECT_EQ(t.scalar(QStringLiteral("select w_date from pv_data where w_id = 1")).toDouble(),
+              46000.0 + 1 / 86400.0);
+}
+
+// The charts' window queries name the larger bound first and write table
+// names in another letter case; the equivalents sent here must select the
+// ids a symmetric range would.
+TEST_F(RecordSetTest, RangeAndTableCaseGiveTheRowsOfTheChartQueries)
+{
+    fillShortRing(1, 400);
+    t.exec(QStringLiteral("insert into Lpv_wdjl select * from pv_data"));
+    struct Case {
+        qint64 first, second;
+        bool negated;
+    };
+    const Case cases[] = {{300, 60, false}, {60, 300, false}, {101, 350, true}, {350, 101, true},
+                          {5, 5, false}};
+    for (const Case& c : cases) {
+        std::vector<int> expected;
+        const qint64 lo = std::min(c.first, c.second), hi = std::max(c.first, c.second);
+        for (int id = 1; id <= 400; ++id)
+            if ((id >= lo && id <= hi) != c.negated)
+                expected.push_back(id);
+        for (const char* table : {"pv_data", "lpv_wdjl", "LPV_WDJL"}) {
+            const QString field = QString::fromLatin1(table)[0].toLower() == QLatin1Char('p')
+                                      ? QStringLiteral("w_id") : QStringLiteral("lw_id");
+            const db::SqlPart range = db::RangeTest(field, c.first, c.second, c.negated);
+            EXPECT_EQ(ids(QStringLiteral("select * from  %1 where %2 order by w_date,w_time")
+                              .arg(QString::fromLatin1(table), range.sql), range.binds),
+                      expected) << table << " " << c.first << " " << c.second;
+        }
+    }
+    // Bare BETWEEN with the larger bound first matches nothing here, which
+    // is why the equivalent is needed at all.
+    EXPECT_TRUE(ids(QStringLiteral("select * from  pv_data where w_id  between ? and ?"), {300, 60}).empty());
+
+    // A lower-case table name still allows writing back.
+    ASSERT_TRUE(rs->Open(QStringLiteral("select * from  lpv_wdjl where lw_id = ?"), {3}));
+    ASSERT_TRUE(rs->SetField(1, 1.5) && rs->Update());
+    rs->Close();
+    EXPECT_EQ(t.scalar(QStringLiteral("select w_date from Lpv_wdjl where lw_id = 3")).toDouble(), 1.5);
+}
+
+TEST_F(RecordSetTest, ClosedConnectionFailsEveryCall)
+{
+    db::RecordSet lost(QStringLiteral("no-such-connection"));
+    EXPECT_FALSE(lost.Open(QStringLiteral("select * from  sl_void")));
+    EXPECT_TRUE(lost.AtEnd());
+    EXPECT_FALSE(lost.AddNew());
+    EXPECT_FALSE(lost.SetField(0, 1));
+    EXPECT_FALSE(lost.Update());
+    EXPECT_EQ(lost.RecordCount(), 0);
+}

@@ -1,0 +1,102 @@
+#pragma once
+// A freshly installed database in a temporary folder, named by ZC4160_DB for
+// the time of a test, plus a plain connection of the test's own to look at
+// it from outside.
+
+#include "platform/db/DatabaseFile.h"
+
+#include <QByteArray>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QVariant>
+#include <QVariantList>
+#include <gtest/gtest.h>
+#include <vector>
+
+#include <ostream>
+
+// Readable values in failure messages.
+inline void PrintTo(const QVariant& v, std::ostream* os)
+{
+    *os << (v.isNull() ? std::string("NULL") : v.toString().toStdString());
+}
+
+class TempDatabase {
+public:
+    explicit TempDatabase(bool install = true)
+    {
+        saved_ = qgetenv("ZC4160_DB");
+        hadSaved_ = qEnvironmentVariableIsSet("ZC4160_DB");
+        path_ = dir_.path() + QStringLiteral("/Lumo/Rdatabj.db");
+        qputenv("ZC4160_DB", path_.toUtf8());
+        if (install) {
+            QString error;
+            EXPECT_TRUE(db::InstallAt(path_, &error)) << error.toStdString();
+        }
+    }
+    ~TempDatabase()
+    {
+        if (QSqlDatabase::contains(kOutside)) {
+            QSqlDatabase::database(kOutside, false).close();
+            QSqlDatabase::removeDatabase(kOutside);
+        }
+        if (hadSaved_)
+            qputenv("ZC4160_DB", saved_);
+        else
+            qunsetenv("ZC4160_DB");
+    }
+    const QString& path() const { return path_; }
+    QString folder() const { return dir_.path(); }
+
+    // The test's own connection (opened on first use).
+    QSqlDatabase outside()
+    {
+        if (!QSqlDatabase::contains(kOutside)) {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kOutside);
+            d.setDatabaseName(path_);
+            d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=2000"));
+            EXPECT_TRUE(d.open());
+        }
+        return QSqlDatabase::database(kOutside, false);
+    }
+    void exec(const QString& sql, const QVariantList& binds = {})
+    {
+        QSqlQuery q(outside());
+        ASSERT_TRUE(q.prepare(sql)) << q.lastError().text().toStdString();
+        for (int i = 0; i < binds.size(); ++i)
+            q.bindValue(i, binds[i]);
+        ASSERT_TRUE(q.exec()) << q.lastError().text().toStdString();
+    }
+    std::vector<QVariantList> rows(const QString& sql, const QVariantList& binds = {})
+    {
+        std::vector<QVariantList> out;
+        QSqlQuery q(outside());
+        q.setForwardOnly(true);
+        EXPECT_TRUE(q.prepare(sql)) << q.lastError().text().toStdString();
+        for (int i = 0; i < binds.size(); ++i)
+            q.bindValue(i, binds[i]);
+        EXPECT_TRUE(q.exec()) << q.lastError().text().toStdString();
+        while (q.next()) {
+            QVariantList row;
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i);
+            out.push_back(row);
+        }
+        return out;
+    }
+    QVariant scalar(const QString& sql, const QVariantList& binds = {})
+    {
+        auto r = rows(sql, binds);
+        return r.empty() || r[0].isEmpty() ? QVariant() : r[0][0];
+    }
+
+private:
+    static inline const QString kOutside = QStringLiteral("test-outside");
+    QTemporaryDir dir_;
+    QString path_;
+    QByteArray saved_;
+    bool hadSaved_ = false;
+};
