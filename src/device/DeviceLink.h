@@ -40,5 +40,9 @@ struct LinkSelection {
 // shows the result in Label13 and switches the live poll on.
 int32_t OpenLink(const LinkSelection& selection);
 
+// The text Label13 takes after "打开": CommPar(20) as plain decimal text
+// ("0", "-1").
+QString OpenResultText();
+
 // "关闭": closes CommPar(0) and switches the live poll off.
 void CloseLink();

@@ -22,8 +22,20 @@ public:
 
     QTimer Timer1;   // 500 ms, off until "打开"
 
-    // One poll tick: three block reads with a yield after each.
+    // One poll tick: three block reads with a yield after each. A tick that
+    // falls due while another is still inside one of its yields (a silent
+    // controller makes a tick outlast the interval) is skipped, not queued:
+    // ticks never nest, and the next one comes with the timer. Qt itself
+    // never delivers Timer1 again while its handler runs; the guard also
+    // holds for a tick started any other way.
     void LivePoll();
+
+    // The tick handler of Timer1; public so that tests can let a tick fall
+    // due at a chosen moment.
+    void Timer1_Timer();
+
+    // Ticks skipped because a tick was still running.
+    int SkippedTicks = 0;
 
     // Sets Bits(i) to bit i of the byte; nothing in the station calls it.
     void D_Byte(uint8_t value);
@@ -31,7 +43,6 @@ public:
 
 private:
     Met1();
-    void Timer1_Timer();
     bool inTick_ = false;
 };
 

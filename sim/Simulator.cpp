@@ -1,0 +1,539 @@
+#include "Simulator.h"
+
+#include "RegisterMap.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace zc4160sim {
+namespace {
+
+constexpr struct { Fault fault; std::string_view name; } kFaultNames[] = {
+    {Fault::None, "none"},
+    {Fault::NoAnswer, "silent"},
+    {Fault::DamagedCrc, "crc"},
+    {Fault::Exception, "exception"},
+    {Fault::OtherStation, "station"},
+    {Fault::LineClosed, "closed"},
+};
+
+constexpr struct { speed_t speed; int baud; } kSpeeds[] = {
+    {B4800, 4800},     {B9600, 9600},     {B19200, 19200},   {B38400, 38400},   {B57600, 57600},
+    {B115200, 115200}, {B230400, 230400}, {B460800, 460800}, {B921600, 921600},
+};
+
+constexpr auto kStepInterval = std::chrono::milliseconds(100);
+// A partial frame older than this is line noise and is dropped.
+constexpr auto kStaleInput = std::chrono::milliseconds(50);
+constexpr uint8_t kDeviceFailure = 4;
+constexpr double kAmbient = 25.0;
+constexpr double kProcessGain = 10.0;      // PV rises 10 units per % of output
+constexpr double kProcessSeconds = 5.0;    // time constant of the process
+
+uint16_t Crc16(const uint8_t* data, size_t size)
+{
+    uint16_t crc = 0xFFFF;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
+    }
+    return crc;
+}
+
+void AppendCrc(std::vector<uint8_t>& frame)
+{
+    const uint16_t crc = Crc16(frame.data(), frame.size());
+    frame.push_back(uint8_t(crc & 0xFF));
+    frame.push_back(uint8_t(crc >> 8));
+}
+
+uint16_t Word(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
+
+// Length of the request that starts the buffer, 0 while it cannot be told
+// yet, SIZE_MAX for a function the controller does not know.
+size_t RequestLength(const std::vector<uint8_t>& in)
+{
+    if (in.size() < 2)
+        return 0;
+    switch (in[1]) {
+    case 1: case 2: case 3: case 4: case 5: case 6:
+        return 8;
+    case 15: case 16:
+        return in.size() < 7 ? 0 : size_t(9) + in[6];
+    default:
+        return SIZE_MAX;
+    }
+}
+
+std::chrono::nanoseconds LineTime(int baud, size_t characters)
+{
+    const double charSeconds = 11.0 / baud;
+    const double gap = baud > 19200 ? 0.00175 : 3.5 * charSeconds;
+    return std::chrono::nanoseconds(int64_t((characters * charSeconds + 2 * gap) * 1e9));
+}
+
+} // namespace
+
+std::string_view FaultName(Fault fault)
+{
+    for (const auto& f : kFaultNames)
+        if (f.fault == fault)
+            return f.name;
+    return "none";
+}
+
+std::optional<Fault> ParseFault(std::string_view name)
+{
+    for (const auto& f : kFaultNames)
+        if (f.name == name)
+            return f.fault;
+    return std::nullopt;
+}
+
+Simulator::Simulator(Options options) : options_(std::move(options))
+{
+    pacingBaud_.store(options_.pacingBaud);
+    processRunning_.store(options_.processRunning);
+    for (const RegisterBlock& block : PowerUpBlocks())
+        for (size_t i = 0; i < block.values.size(); ++i)
+            regs_[size_t(block.first - 1) + i] = uint16_t(block.values[i]);
+}
+
+Simulator::~Simulator() { stop(); }
+
+bool Simulator::start(std::string* error)
+{
+    if (running_)
+        return true;
+    if (pipe2(wakePipe_, O_CLOEXEC | O_NONBLOCK) != 0) {
+        if (error)
+            *error = std::string("pipe: ") + std::strerror(errno);
+        return false;
+    }
+    {
+        std::lock_guard lock(mutex_);
+        if (!openLine(error)) {
+            ::close(wakePipe_[0]);
+            ::close(wakePipe_[1]);
+            wakePipe_[0] = wakePipe_[1] = -1;
+            return false;
+        }
+        processStep(0);
+    }
+    running_ = true;
+    thread_ = std::thread([this] { run(); });
+    return true;
+}
+
+void Simulator::stop()
+{
+    if (!running_)
+        return;
+    running_ = false;
+    wake();
+    thread_.join();
+    std::lock_guard lock(mutex_);
+    closeLine();
+    ::close(wakePipe_[0]);
+    ::close(wakePipe_[1]);
+    wakePipe_[0] = wakePipe_[1] = -1;
+}
+
+// Called with mutex_ held.
+bool Simulator::openLine(std::string* error)
+{
+    auto fail = [&](const char* what) {
+        if (error)
+            *error = std::string(what) + ": " + std::strerror(errno);
+        closeLine();
+        return false;
+    };
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (master_ < 0)
+        return fail("posix_openpt");
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0)
+        return fail("unlockpt");
+    char name[128];
+    if (ptsname_r(master_, name, sizeof name) != 0)
+        return fail("ptsname");
+    slaveHold_ = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (slaveHold_ < 0)
+        return fail(name);
+    termios tio{};
+    tcgetattr(slaveHold_, &tio);
+    cfmakeraw(&tio);
+    tio.c_cflag |= CLOCAL | CREAD;
+    tcsetattr(slaveHold_, TCSANOW, &tio);
+    linePath_ = name;
+
+    struct stat st{};
+    if (lstat(options_.linkPath.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
+        ::unlink(options_.linkPath.c_str());
+    if (symlink(name, options_.linkPath.c_str()) != 0)
+        return fail(options_.linkPath.c_str());
+    input_.clear();
+    return true;
+}
+
+// Called with mutex_ held.
+void Simulator::closeLine()
+{
+    if (!linePath_.empty())
+        ::unlink(options_.linkPath.c_str());
+    if (slaveHold_ >= 0)
+        ::close(slaveHold_);
+    if (master_ >= 0)
+        ::close(master_);
+    slaveHold_ = master_ = -1;
+    linePath_.clear();
+    input_.clear();
+}
+
+std::string Simulator::linePath() const
+{
+    std::lock_guard lock(mutex_);
+    return linePath_;
+}
+
+LineSettings Simulator::lineSettings() const
+{
+    std::lock_guard lock(mutex_);
+    LineSettings s;
+    termios tio{};
+    if (slaveHold_ < 0 || tcgetattr(slaveHold_, &tio) != 0)
+        return s;
+    const speed_t speed = cfgetospeed(&tio);
+    for (const auto& k : kSpeeds)
+        if (k.speed == speed)
+            s.baud = k.baud;
+    if (tio.c_cflag & PARENB)
+        s.parity = (tio.c_cflag & PARODD) ? 'O' : 'E';
+    return s;
+}
+
+int32_t Simulator::reg(int number) const
+{
+    std::lock_guard lock(mutex_);
+    if (number < 1 || number > 65536)
+        return 0;
+    return int16_t(regs_[size_t(number - 1)]);
+}
+
+void Simulator::setReg(int number, int32_t value)
+{
+    std::lock_guard lock(mutex_);
+    if (number >= 1 && number <= 65536)
+        regs_[size_t(number - 1)] = uint16_t(value);
+}
+
+std::vector<Request> Simulator::requests() const
+{
+    std::lock_guard lock(mutex_);
+    return log_;
+}
+
+void Simulator::clearRequests()
+{
+    std::lock_guard lock(mutex_);
+    log_.clear();
+}
+
+bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
+}
+
+void Simulator::setFault(Fault fault)
+{
+    uint64_t wanted;
+    {
+        std::lock_guard lock(mutex_);
+        fault_ = fault;
+        wanted = ++faultRequested_;
+    }
+    if (!running_)
+        return;
+    wake();
+    std::unique_lock lock(mutex_);
+    changed_.wait_for(lock, std::chrono::seconds(5), [&] { return faultApplied_ >= wanted; });
+}
+
+void Simulator::wake()
+{
+    const char c = 1;
+    if (wakePipe_[1] >= 0)
+        [[maybe_unused]] auto n = ::write(wakePipe_[1], &c, 1);
+}
+
+void Simulator::run()
+{
+    auto nextStep = Clock::now() + kStepInterval;
+    auto lastStep = Clock::now();
+    while (running_) {
+        auto now = Clock::now();
+        auto until = nextStep;
+        if (!input_.empty())
+            until = std::min(until, lastInput_ + kStaleInput);
+        const int timeoutMs = int(std::max<int64_t>(
+            0, std::chrono::duration_cast<std::chrono::milliseconds>(until - now).count() + 1));
+
+        pollfd fds[2] = {{wakePipe_[0], POLLIN, 0}, {master_, POLLIN, 0}};
+        const int nfds = master_ >= 0 ? 2 : 1;
+        const int ready = ::poll(fds, nfds, timeoutMs);
+        if (ready < 0 && errno != EINTR)
+            break;
+
+        if (ready > 0 && (fds[0].revents & POLLIN)) {
+            char drain[64];
+            while (::read(wakePipe_[0], drain, sizeof drain) > 0) {
+            }
+            std::lock_guard lock(mutex_);
+            const bool wantClosed = fault_ == Fault::LineClosed;
+            if (wantClosed && master_ >= 0)
+                closeLine();
+            else if (!wantClosed && master_ < 0)
+                openLine(nullptr);
+            faultApplied_ = faultRequested_;
+            changed_.notify_all();
+        }
+        if (ready > 0 && nfds == 2 && (fds[1].revents & POLLIN)) {
+            uint8_t buf[512];
+            const ssize_t n = ::read(master_, buf, sizeof buf);
+            if (n > 0)
+                handleInput(buf, size_t(n));
+        }
+
+        now = Clock::now();
+        if (!input_.empty() && now - lastInput_ >= kStaleInput)
+            input_.clear();
+        if (now >= nextStep) {
+            const double seconds = std::chrono::duration<double>(now - lastStep).count();
+            lastStep = now;
+            nextStep = now + kStepInterval;
+            std::lock_guard lock(mutex_);
+            processStep(seconds);
+        }
+    }
+}
+
+void Simulator::handleInput(const uint8_t* data, size_t size)
+{
+    input_.insert(input_.end(), data, data + size);
+    lastInput_ = Clock::now();
+    while (takeFrame()) {
+    }
+}
+
+bool Simulator::takeFrame()
+{
+    const size_t length = RequestLength(input_);
+    if (length == 0 || (length != SIZE_MAX && input_.size() < length))
+        return false;
+    // An unknown function or a damaged frame: a controller stays silent
+    // and waits for the line to go quiet; so do we, by dropping what we have.
+    if (length == SIZE_MAX
+        || uint16_t(input_[length - 2] | (input_[length - 1] << 8)) != Crc16(input_.data(), length - 2)) {
+        input_.clear();
+        return false;
+    }
+    std::vector<uint8_t> frame(input_.begin(), input_.begin() + ptrdiff_t(length));
+    input_.erase(input_.begin(), input_.begin() + ptrdiff_t(length));
+
+    Request r;
+    r.station = frame[0];
+    r.function = frame[1];
+    r.address = Word(&frame[2]);
+    r.countOrValue = Word(&frame[4]);
+    {
+        std::lock_guard lock(mutex_);
+        log_.push_back(r);
+        changed_.notify_all();
+    }
+    answer(frame, length);
+    return true;
+}
+
+void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
+{
+    const int station = request[0];
+    const Fault fault = fault_.load();
+    if (station != options_.station && station != 0)
+        return;
+    if (fault == Fault::NoAnswer || fault == Fault::LineClosed)
+        return;
+    const uint8_t function = request[1];
+    const bool acts = fault == Fault::None || fault == Fault::DamagedCrc;
+    auto exception = [&](uint8_t code) {
+        return std::vector<uint8_t>{uint8_t(station), uint8_t(function | 0x80), code};
+    };
+
+    std::vector<uint8_t> rsp;
+    const uint16_t address = Word(&request[2]);
+    const uint16_t word = Word(&request[4]);
+    if (fault == Fault::Exception) {
+        rsp = exception(kDeviceFailure);
+    } else if (function == 3 || function == 4) {
+        if (word < 1 || word > 125)
+            rsp = exception(3);
+        else if (address + word > 65536)
+            rsp = exception(2);
+        else {
+            rsp = {uint8_t(station), function, uint8_t(2 * word)};
+            std::lock_guard lock(mutex_);
+            for (int i = 0; i < word; ++i) {
+                const uint16_t v = regs_[size_t(address + i)];
+                rsp.push_back(uint8_t(v >> 8));
+                rsp.push_back(uint8_t(v & 0xFF));
+            }
+        }
+    } else if (function == 6) {
+        if (acts) {
+            std::lock_guard lock(mutex_);
+            applyWrite(address + 1, word);
+        }
+        rsp.assign(request.begin(), request.begin() + 6);
+    } else if (function == 16) {
+        const size_t count = word;
+        if (count < 1 || count > 123 || request[6] != 2 * count || address + count > 65536)
+            rsp = exception(3);
+        else {
+            if (acts) {
+                std::lock_guard lock(mutex_);
+                for (size_t i = 0; i < count; ++i)
+                    applyWrite(int(address + i + 1), Word(&request[7 + 2 * i]));
+            }
+            rsp.assign(request.begin(), request.begin() + 6);
+        }
+    } else {
+        rsp = exception(1);
+    }
+    if (station == 0)
+        return;   // broadcast: acted on, never answered
+    if (fault == Fault::OtherStation)
+        rsp[0] = uint8_t(station % 247 + 1);
+    AppendCrc(rsp);
+    if (fault == Fault::DamagedCrc)
+        rsp.back() ^= 0x5A;
+    send(std::move(rsp), requestSize);
+}
+
+void Simulator::send(std::vector<uint8_t> frame, size_t requestSize)
+{
+    const int baud = pacingBaud_.load();
+    if (baud > 0)
+        std::this_thread::sleep_until(lastInput_ + LineTime(baud, requestSize + frame.size()));
+    if (master_ >= 0)
+        [[maybe_unused]] auto n = ::write(master_, frame.data(), frame.size());
+}
+
+// Called with mutex_ held: the effect of a write on the controller.
+void Simulator::applyWrite(int number, uint16_t value)
+{
+    auto set = [&](int n, int v) { regs_[size_t(n - 1)] = uint16_t(v); };
+    auto get = [&](int n) { return int(int16_t(regs_[size_t(n - 1)])); };
+    if (number >= kClockFirst && number < kClockFirst + 6) {
+        // Setting a clock field moves the controller's clock against the
+        // computer's; the other fields run on.
+        const time_t now = time(nullptr) + clockOffsetSeconds_;
+        tm t{};
+        localtime_r(&now, &t);
+        int* fields[6] = {&t.tm_year, &t.tm_mon, &t.tm_mday, &t.tm_hour, &t.tm_min, &t.tm_sec};
+        const int v = int16_t(value);
+        const int index = number - kClockFirst;
+        *fields[index] = index == 0 ? v - 1900 : index == 1 ? v - 1 : v;
+        t.tm_isdst = -1;
+        const time_t wanted = mktime(&t);
+        if (wanted != time_t(-1))
+            clockOffsetSeconds_ = int64_t(wanted) - int64_t(time(nullptr));
+        processStep(0);
+        return;
+    }
+    set(number, value);
+    const int v = int16_t(value);
+    switch (number) {
+    case 302: set(6, v); break;
+    case 303: set(7, v); break;
+    case 305:
+        if (v == 1 && get(17) != 1 && get(17) != 2)
+            set(20, 1);
+        set(17, v);
+        break;
+    case 306: set(20, std::max(1, v / 10)); break;
+    case 309: set(9, v); break;
+    case 310:
+    case 311: set(10, get(311) == 1 ? 2 : get(310)); break;
+    default:
+        if (number >= 317 && number <= 325)
+            set(41 + number - 317, v);
+        break;
+    }
+}
+
+// Called with mutex_ held. One step of the process and the clock.
+void Simulator::processStep(double seconds)
+{
+    auto set = [&](int n, int v) { regs_[size_t(n - 1)] = uint16_t(v); };
+    auto get = [&](int n) { return int(int16_t(regs_[size_t(n - 1)])); };
+
+    const time_t now = time(nullptr) + clockOffsetSeconds_;
+    tm t{};
+    localtime_r(&now, &t);
+    const int clock[kClockCount] = {t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour,
+                                    t.tm_min,         t.tm_sec,     t.tm_wday, 0};
+    for (int i = 0; i < kClockCount; ++i)
+        set(kClockFirst + i, clock[i]);
+
+    if (!processRunning_)
+        return;
+    const int segment = std::clamp(get(20), 1, 256);
+    const int programSv = get(1017 + 2 * (segment - 1));
+    if (get(17) == 1 && seconds > 0) {
+        // The program runs its segments at one minute of program time per
+        // second, so that a watcher sees it move.
+        int remaining = get(21) - int(std::lround(seconds * 60));
+        if (remaining <= 0) {
+            set(20, segment % 10 + 1);
+            remaining = 60 * get(1017 + 2 * (segment % 10) + 1);
+        }
+        set(21, remaining);
+        set(22, std::max(remaining, 0) + 600 * (10 - segment));
+    }
+    set(19, programSv);
+
+    const int source = get(10);
+    const int sv = source == 2 ? programSv : source == 1 ? get(303) : get(302);
+    set(3, sv);
+    set(6, get(302));
+    set(7, get(303));
+
+    double op = 0;
+    switch (get(9)) {
+    case 0: op = (sv - kAmbient) / kProcessGain + 0.5 * (sv - pv_); break;
+    case 1: op = get(301) / 10.0; break;
+    default: op = 0; break;
+    }
+    op = std::clamp(op, 0.0, 100.0);
+    pv_ += (kAmbient + kProcessGain * op - pv_) * std::min(1.0, seconds / kProcessSeconds);
+
+    const int pv = int(std::lround(pv_));
+    set(1, pv);
+    set(2, int(std::lround(op * 10)));
+    set(4, pv);
+    set(5, pv - 3);
+    set(15, int(std::lround(op * 10)));
+    set(18, pv);
+    set(33, pv > get(602) ? 1 : 0);
+    set(34, pv < get(606) ? 2 : 0);
+}
+
+} // namespace zc4160sim

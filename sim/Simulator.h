@@ -1,0 +1,156 @@
+#pragma once
+// The simulated ZC4160 controller: a Modbus RTU slave on a pseudo-terminal.
+//
+// It is a small library (zc4160_simcore, plain C++ and POSIX, no Qt) so that
+// tests run it in their own process and look at the frames on the line; the
+// zc4160-sim executable wraps it with commands on standard input.
+//
+// Use from a test:
+//
+//     zc4160sim::Simulator sim({.linkPath = dir + "/line"});
+//     ASSERT_TRUE(sim.start());                    // new pty, PATH -> /dev/pts/N
+//     setenv("ZC4160_PORT1", sim.linkPath().c_str(), 1);
+//     OpenPort_Modbus(1, 3, 2);                    // the station's side
+//     sim.setFault(zc4160sim::Fault::NoAnswer);    // switchable at any time
+//     ... station calls ...
+//     auto frames = sim.requests();                // what arrived, in order
+//     sim.clearRequests();
+//
+// - Registers are numbered as the station numbers them (register n is
+//   protocol address n - 1); reg()/setReg() read and write them directly, as
+//   the controller's own front panel would. Values are 16-bit; reg() gives
+//   them sign-extended.
+// - requests() logs every frame that arrived with a sound CRC, whatever the
+//   fault and whichever station it was for: station, function, the first
+//   register (read) or the register (write), the count (read) or the value
+//   (write). Damaged frames are not logged.
+// - Faults (setFault, applied before it returns): NoAnswer stays silent,
+//   DamagedCrc answers with a broken CRC, Exception answers exception 4
+//   (device failure), OtherStation answers correctly but as the next station
+//   address, LineClosed closes the pseudo-terminal and removes the link; going
+//   back to None opens a new pseudo-terminal and links the path to it again.
+//   Only None and DamagedCrc let a request act on the registers (with a
+//   damaged answer the controller did the work; with the others the request
+//   is taken as never having reached it).
+// - Pacing (setPacing(baud), 0 for none): each answer goes out once the
+//   request and the answer would have crossed a real line at that rate (11-bit
+//   characters, 3.5-character gaps, 1.75 ms above 19200 baud).
+// - The process runs every 100 ms while processRunning: PV follows the
+//   output, the output follows the mode (automatic, manual, standby), and the
+//   command registers 301 to 332 act on the status block (309 on register 9,
+//   310/311 on 10, 301 on the output in manual, 305 on the program state 17,
+//   317 to 325 force DO1 to DO9 at 41 to 49, 302/303 on 6/7). Tests that write
+//   and read back status registers switch it off.
+// - The line is opened raw without parity on the simulator's side: the
+//   kernel refuses parity on a pseudo-terminal, and the station's side may
+//   set even or odd parity regardless.
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace zc4160sim {
+
+enum class Fault { None, NoAnswer, DamagedCrc, Exception, OtherStation, LineClosed };
+
+// "none", "silent", "crc", "exception", "station", "closed".
+std::string_view FaultName(Fault fault);
+std::optional<Fault> ParseFault(std::string_view name);
+
+struct Request {
+    uint8_t station = 0;
+    uint8_t function = 0;
+    uint16_t address = 0;        // protocol address on the line
+    uint16_t countOrValue = 0;   // count of a read, value of a write
+    int reg() const { return address + 1; }
+    bool operator==(const Request&) const = default;
+};
+
+struct Options {
+    std::string linkPath;      // symbolic link made to the line
+    int station = 1;           // address the simulator answers
+    int pacingBaud = 0;        // 0: answer at once
+    bool processRunning = true;
+};
+
+// What the station's side has set on the line (read back from its termios).
+struct LineSettings {
+    int baud = 0;
+    char parity = 'N';   // 'N', 'E' or 'O'
+};
+
+class Simulator {
+public:
+    explicit Simulator(Options options);
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    bool start(std::string* error = nullptr);
+    void stop();
+
+    const std::string& linkPath() const { return options_.linkPath; }
+    std::string linePath() const;   // /dev/pts/N, empty while the line is closed
+    LineSettings lineSettings() const;
+
+    int32_t reg(int number) const;
+    void setReg(int number, int32_t value);
+
+    std::vector<Request> requests() const;
+    void clearRequests();
+    // Waits until at least count requests are logged; false on timeout.
+    bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+
+    void setFault(Fault fault);
+    Fault fault() const { return fault_.load(); }
+    void setPacing(int baud) { pacingBaud_.store(baud); }
+    void setProcessRunning(bool on) { processRunning_.store(on); }
+
+private:
+    using Clock = std::chrono::steady_clock;
+
+    bool openLine(std::string* error);
+    void closeLine();
+    void run();
+    void handleInput(const uint8_t* data, size_t size);
+    bool takeFrame();
+    void answer(const std::vector<uint8_t>& request, size_t requestSize);
+    void send(std::vector<uint8_t> frame, size_t requestSize);
+    void applyWrite(int number, uint16_t value);
+    void processStep(double seconds);
+    void wake();
+
+    Options options_;
+    std::atomic<Fault> fault_{Fault::None};
+    std::atomic<int> pacingBaud_{0};
+    std::atomic<bool> processRunning_{true};
+    std::atomic<bool> running_{false};
+
+    int master_ = -1;
+    int slaveHold_ = -1;   // keeps the line alive while the station has it closed
+    std::string linePath_;
+    int wakePipe_[2] = {-1, -1};
+    std::thread thread_;
+
+    mutable std::mutex mutex_;                // registers, log, line state
+    mutable std::condition_variable changed_;
+    std::array<uint16_t, 65536> regs_{};
+    std::vector<Request> log_;
+    uint64_t faultRequested_ = 0;
+    uint64_t faultApplied_ = 0;
+    int64_t clockOffsetSeconds_ = 0;
+
+    std::vector<uint8_t> input_;
+    Clock::time_point lastInput_{};
+    double pv_ = 25.0;          // the process value before rounding
+};
+
+} // namespace zc4160sim

@@ -1,0 +1,45 @@
+#pragma once
+// Puts the station-wide tables of the device link and the live poll back to
+// their start-up state, so that each test starts as the station does.
+
+#include "device/DeviceLink.h"
+#include "device/Met1.h"
+#include "modbus/SimLine.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+namespace testsupport {
+
+inline void ResetStation()
+{
+    SwitchLivePoll(false);
+    Met1::instance().SkippedTicks = 0;
+    CommPar.fill(0);
+    StatusValues.fill(0);
+    CommandValues.fill(0);
+    RegBuf.fill(0);
+    RegBuf2.fill(0);
+}
+
+// Runs the event loop until done() or the time is up.
+template <typename Done>
+bool RunEventsUntil(Done done, int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done()) {
+        if (t.elapsed() > timeoutMs)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+inline LinkSelection DefaultSelection()
+{
+    return {"1 ", "3: 38400 BPS", {false, false, true}, "1 "};
+}
+
+} // namespace testsupport

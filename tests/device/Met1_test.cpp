@@ -1,0 +1,156 @@
+#include "device/DeviceFixture.h"
+
+#include <QTimer>
+
+#include <set>
+
+using testsupport::SimLine;
+using zc4160sim::Fault;
+using zc4160sim::Request;
+
+namespace {
+
+const std::vector<Request> kOneTick = {{1, 3, 0, 64}, {1, 3, 64, 16}, {1, 3, 300, 32}};
+
+class LivePoll : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::ResetStation();
+        ASSERT_TRUE(line.started());
+        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+    }
+    void TearDown() override { testsupport::ResetStation(); }
+    SimLine line{1};
+};
+
+} // namespace
+
+TEST_F(LivePoll, OneTickIsThreeBlockReads)
+{
+    Met1::instance().LivePoll();
+    EXPECT_EQ(line->requests(), kOneTick);
+}
+
+TEST_F(LivePoll, ScalesTheTenthRegistersAndStoresTheOthersAsRead)
+{
+    const std::set<int> tenths = {2, 13, 14, 15, 62, 64, 65, 67, 70, 71, 75, 76};
+    for (int r = 1; r <= 80; ++r)
+        line->setReg(r, r * 37 - 900);   // negative and positive values
+    for (int r = 301; r <= 332; ++r)
+        line->setReg(r, (r - 300) * 41 - 600);
+    Met1::instance().LivePoll();
+    for (int r = 1; r <= 80; ++r) {
+        const int raw = r * 37 - 900;
+        EXPECT_EQ(StatusValues[size_t(r - 1)], tenths.count(r) ? float(raw / 10.0) : float(raw)) << r;
+    }
+    for (int r = 301; r <= 332; ++r) {
+        const int raw = (r - 300) * 41 - 600;
+        EXPECT_EQ(CommandValues[size_t(r - 301)], r == 301 ? float(raw / 10.0) : float(raw)) << r;
+    }
+    for (size_t i = 80; i < StatusValues.size(); ++i)
+        EXPECT_EQ(StatusValues[i], 0.0f);
+    for (size_t j = 32; j < CommandValues.size(); ++j)
+        EXPECT_EQ(CommandValues[j], 0.0f);
+}
+
+TEST_F(LivePoll, EdgeRowsOfTheScalingTable)
+{
+    const struct { int reg; int raw; float value; } rows[] = {
+        {2, 456, 45.6f}, {1, 456, 456.0f}, {301, 505, 50.5f}, {302, 1000, 1000.0f},
+        {1, -25, -25.0f}, {2, -25, -2.5f}, {303, -32768, -32768.0f}, {76, 32767, 3276.7f},
+    };
+    for (const auto& row : rows) {
+        line->setReg(row.reg, row.raw);
+        Met1::instance().LivePoll();
+        const float got = row.reg >= 301 ? CommandValues[size_t(row.reg - 301)]
+                                         : StatusValues[size_t(row.reg - 1)];
+        EXPECT_EQ(got, row.value) << row.reg << " " << row.raw;
+    }
+}
+
+TEST_F(LivePoll, ATickFallingDueInsideAYieldIsSkipped)
+{
+    int during = 0;
+    QTimer::singleShot(0, [&] {
+        ++during;
+        Met1::instance().Timer1_Timer();   // falls due while the tick yields
+    });
+    Met1::instance().Timer1_Timer();
+    EXPECT_EQ(during, 1);
+    EXPECT_EQ(Met1::instance().SkippedTicks, 1);
+    EXPECT_EQ(line->requests(), kOneTick);
+}
+
+TEST_F(LivePoll, ASilentControllerNeverMakesTicksNestOrCallsOverlap)
+{
+    // At 9600 baud a silent tick takes three timeouts of 253 ms, longer than
+    // the 500 ms interval, so ticks fall due inside its yields.
+    ASSERT_EQ(OpenLink({"1", "1: 9600 BPS", {false, false, true}, "1"}), 0);
+    line->setFault(Fault::NoAnswer);
+    SwitchLivePoll(true);
+    testsupport::RunEventsUntil([&] { return line->requests().size() >= 9; }, 15000);
+    SwitchLivePoll(false);
+    testsupport::RunEventsUntil([] { return false; }, 100);   // a tick under way ends
+    const auto frames = line->requests();
+    ASSERT_GE(frames.size(), 9u);
+    for (size_t i = 0; i + 1 < frames.size(); ++i)
+        EXPECT_EQ(frames[i], kOneTick[i % 3]) << i;   // whole ticks, one after another
+}
+
+TEST_F(LivePoll, AWriteDuringAYieldGoesOutBetweenTwoReads)
+{
+    QTimer::singleShot(0, [] { WriteRegister(309, 1, WriteRule::NoAnswer); });
+    Met1::instance().LivePoll();
+    const std::vector<Request> expected = {kOneTick[0], {1, 6, 308, 1}, kOneTick[1], kOneTick[2]};
+    EXPECT_EQ(line->requests(), expected);
+    EXPECT_EQ(CommandValues[8], 1.0f);   // the controller echoes the command at once
+}
+
+TEST_F(LivePoll, CommandsActOnTheStatusBlock)
+{
+    line->setProcessRunning(true);
+    WriteRegister(309, 1, WriteRule::NoAnswer);   // manual
+    WriteRegister(321, 1, WriteRule::NoAnswer);   // force DO5
+    WriteRegister(305, 2, WriteRule::NoAnswer);   // program paused
+    Met1::instance().LivePoll();
+    EXPECT_EQ(StatusValues[8], 1.0f);     // register 9: "手动"
+    EXPECT_EQ(CommandValues[8], 1.0f);    // register 309
+    EXPECT_EQ(StatusValues[44], 1.0f);    // register 45: DO5 closed
+    EXPECT_EQ(StatusValues[16], 2.0f);    // register 17: paused
+}
+
+TEST_F(LivePoll, TablesFreezeAfterCloseAndReadsOnAClosedPortChangeNothing)
+{
+    line->setReg(1, 111);
+    line->setReg(301, 222);
+    SwitchLivePoll(true);
+    ASSERT_TRUE(testsupport::RunEventsUntil([] { return StatusValues[0] == 111.0f; }, 5000));
+    CloseLink();
+    EXPECT_FALSE(Met1::instance().Timer1.isActive());
+    line->setReg(1, 999);
+    line->setReg(301, 999);
+    Met1::instance().LivePoll();   // a tick reaching a closed port
+    EXPECT_EQ(StatusValues[0], 111.0f);
+    EXPECT_EQ(CommandValues[0], 22.2f);
+}
+
+TEST_F(LivePoll, AFailedReadPublishesWhatTheBufferHeld)
+{
+    line->setReg(65, 65);
+    Met1::instance().LivePoll();
+    line->setReg(65, 650);
+    line->setFault(Fault::DamagedCrc);
+    Met1::instance().LivePoll();
+    EXPECT_EQ(StatusValues[64], 6.5f);
+    line->setFault(Fault::None);
+    Met1::instance().LivePoll();
+    EXPECT_EQ(StatusValues[64], 65.0f);
+}
+
+TEST(Met1Bits, DByteSetsBitIOfTheByte)
+{
+    Met1::instance().D_Byte(0b10100101);
+    const std::array<uint8_t, 8> expected = {1, 0, 1, 0, 0, 1, 0, 1};
+    EXPECT_EQ(Met1::instance().Bits, expected);
+}

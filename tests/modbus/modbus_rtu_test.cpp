@@ -1,0 +1,221 @@
+#include "modbus/SimLine.h"
+
+#include <array>
+#include <chrono>
+#include <thread>
+
+using namespace std::chrono;
+using testsupport::CallLog;
+using testsupport::SimLine;
+using zc4160sim::Fault;
+using zc4160sim::Request;
+
+namespace {
+
+constexpr int kBaud38400 = 3;
+constexpr int kEven = 2;
+
+class ModbusLine : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(line.started());
+        ASSERT_EQ(OpenPort_Modbus(1, kBaud38400, kEven), 0);
+    }
+    SimLine line{1};
+};
+
+} // namespace
+
+TEST(ModbusTimeout, IsTheLongestAnswerOnTheLinePlus100Ms)
+{
+    // 133 characters of 11 bits.
+    const struct { int index; int baud; int ms; } cases[] = {
+        {0, 4800, 305 + 100}, {1, 9600, 153 + 100}, {3, 38400, 39 + 100}, {8, 921600, 2 + 100},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(modbus::BaudRate(c.index), c.baud);
+        EXPECT_EQ(modbus::ResponseTimeoutMs(c.index), c.ms) << c.baud;
+    }
+    EXPECT_EQ(modbus::ResponseTimeoutMs(9), 0);
+    EXPECT_EQ(modbus::ResponseTimeoutMs(-1), 0);
+}
+
+TEST_F(ModbusLine, WritesAndReadsBackAtTheRegistersThatMatter)
+{
+    const int regs[] = {1, 65, 301, 4097, 24577};
+    const struct { int sent; int held; int readBack; } values[] = {
+        {1234, 1234, 1234}, {-25, 0xFFE7, -25}, {-32768, 0x8000, -32768},
+        {32767, 32767, 32767}, {65535, 0xFFFF, -1}, {0, 0, 0},
+    };
+    for (int reg : regs) {
+        for (const auto& v : values) {
+            line->clearRequests();
+            ASSERT_EQ(Set_4X_D1(1, 1, reg, v.sent), 0) << reg;
+            EXPECT_EQ(line->reg(reg), int16_t(uint16_t(v.held))) << reg;
+            int32_t got = 777;
+            ASSERT_EQ(Get_4X_DX(1, 1, reg, 1, &got), 0);
+            EXPECT_EQ(got, v.readBack) << reg << " " << v.sent;
+            const std::vector<Request> expected = {
+                {1, 6, uint16_t(reg - 1), uint16_t(v.held)}, {1, 3, uint16_t(reg - 1), 1}};
+            EXPECT_EQ(line->requests(), expected) << reg;
+        }
+    }
+}
+
+TEST_F(ModbusLine, RegisterNGoesOnTheLineAsAddressNMinusOne)
+{
+    for (int k = 0; k < 64; ++k)
+        line->setReg(4097 + k, 100 + k);
+    std::array<int32_t, 66> buffer{};
+    buffer.fill(-9);
+    ASSERT_EQ(Get_4X_DX(1, 1, 4097, 64, buffer.data() + 1), 0);
+    EXPECT_EQ(buffer[0], -9);
+    for (int k = 0; k < 64; ++k)
+        EXPECT_EQ(buffer[size_t(k + 1)], 100 + k);
+    EXPECT_EQ(buffer[65], -9);   // nothing beyond count
+    ASSERT_EQ(line->requests().size(), 1u);
+    EXPECT_EQ(line->requests()[0], (Request{1, 3, 0x1000, 64}));
+}
+
+TEST_F(ModbusLine, RequestsWithUnsafeArgumentsAreNotSent)
+{
+    const struct { int station, reg, countOrValue; bool read; } cases[] = {
+        {1, 1, 0, true},     {1, 1, 65, true},     {1, 1, -1, true},      {0, 1, 4, true},
+        {248, 1, 4, true},   {-1, 1, 4, true},     {1, 0, 4, true},       {1, 65534, 4, true},
+        {1, 1, 65536, false}, {1, 1, -32769, false}, {1, 302, 999990, false}, {0, 309, 1, false},
+        {248, 309, 1, false}, {1, 0, 1, false},    {1, 65537, 1, false},
+    };
+    int32_t buffer[64];
+    for (const auto& c : cases) {
+        buffer[0] = 4242;
+        const int32_t result = c.read ? Get_4X_DX(1, c.station, c.reg, c.countOrValue, buffer)
+                                      : Set_4X_D1(1, c.station, c.reg, c.countOrValue);
+        EXPECT_EQ(result, modbus::kUnsafe) << c.station << " " << c.reg << " " << c.countOrValue;
+        EXPECT_EQ(buffer[0], 4242);
+    }
+    EXPECT_EQ(Get_4X_DX(1, 1, 1, 4, nullptr), modbus::kUnsafe);
+    // The highest registers are still reachable.
+    EXPECT_EQ(Get_4X_DX(1, 1, 65473, 64, buffer), 0);
+    EXPECT_EQ(Set_4X_D1(1, 247, 65536, 1), modbus::kNoAnswer);   // another station: silence
+    testsupport::LetTheLineSettle();
+    const std::vector<Request> expected = {{1, 3, 65472, 64}, {247, 6, 65535, 1}};
+    EXPECT_EQ(line->requests(), expected);
+}
+
+TEST_F(ModbusLine, EveryFaultReturnsItsCodeInTimeAndTheNextCallAfterItSucceeds)
+{
+    const struct { Fault fault; int32_t code; } cases[] = {
+        {Fault::NoAnswer, modbus::kNoAnswer},   {Fault::DamagedCrc, modbus::kDamaged},
+        {Fault::Exception, modbus::kException}, {Fault::OtherStation, modbus::kDamaged},
+        {Fault::LineClosed, modbus::kPortNotOpen},
+    };
+    line->setReg(65, 321);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(zc4160sim::FaultName(c.fault)));
+        line->setFault(c.fault);
+        std::array<int32_t, 16> buffer;
+        buffer.fill(-7);
+        auto start = steady_clock::now();
+        EXPECT_EQ(Get_4X_DX(1, 1, 65, 16, buffer.data()), c.code);
+        EXPECT_EQ(Set_4X_D1(1, 1, 301, 5), c.code);
+        // Generous: one response timeout is 139 ms at this rate, libmodbus's
+        // own default would be 500 ms a call.
+        EXPECT_LT(steady_clock::now() - start, seconds(2));
+        for (int32_t v : buffer)
+            EXPECT_EQ(v, -7);   // a failed read leaves the buffer as it was
+
+        line->setFault(Fault::None);
+        EXPECT_EQ(Get_4X_DX(1, 1, 65, 16, buffer.data()), 0);
+        EXPECT_EQ(buffer[0], 321);
+        EXPECT_EQ(Set_4X_D1(1, 1, 301, 6), 0);
+    }
+}
+
+TEST_F(ModbusLine, OpensWithTheBaudAndParityOfTheIndices)
+{
+    // The kernel drops parity on a pseudo-terminal, so only the rate shows
+    // on the simulator's side; every parity must still open.
+    const struct { int baudIndex, parityIndex, baud; } cases[] = {
+        {0, 0, 4800}, {1, 1, 9600}, {3, 2, 38400}, {8, 2, 921600},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(OpenPort_Modbus(1, c.baudIndex, c.parityIndex), 0);   // reopens
+        EXPECT_EQ(line->lineSettings().baud, c.baud);
+        int32_t v = 0;
+        EXPECT_EQ(Get_4X_DX(1, 1, 301, 1, &v), 0);
+    }
+    EXPECT_EQ(OpenPort_Modbus(1, 9, 2), modbus::kPortNotOpen);
+    EXPECT_EQ(OpenPort_Modbus(1, 3, 3), modbus::kPortNotOpen);
+    int32_t v = 0;
+    EXPECT_EQ(Get_4X_DX(1, 1, 301, 1, &v), modbus::kPortNotOpen);   // the failed reopen closed it
+}
+
+TEST(ModbusPorts, CallsOnAPortThatIsNotOpenReturnAtOnce)
+{
+    SimLine line{2};
+    ASSERT_TRUE(line.started());
+    int32_t buffer[4] = {5, 6, 7, 8};
+    const auto start = steady_clock::now();
+    for (int port : {0, 2, 21, -1}) {
+        EXPECT_EQ(Get_4X_DX(port, 1, 1, 4, buffer), modbus::kPortNotOpen) << port;
+        EXPECT_EQ(Set_4X_D1(port, 1, 309, 1), modbus::kPortNotOpen) << port;
+        EXPECT_EQ(Get_4X_DX(port, 0, 0, 0, buffer), modbus::kPortNotOpen) << port;
+        EXPECT_EQ(ClosePort_Modbus(port), 0);   // closing a closed port does nothing
+    }
+    EXPECT_LT(steady_clock::now() - start, milliseconds(500));
+    EXPECT_EQ(buffer[0], 5);
+    EXPECT_EQ(buffer[3], 8);
+    testsupport::LetTheLineSettle();
+    EXPECT_TRUE(line->requests().empty());
+
+    ASSERT_EQ(OpenPort_Modbus(2, 3, 2), 0);
+    EXPECT_EQ(Get_4X_DX(2, 1, 1, 4, buffer), 0);
+    ASSERT_EQ(ClosePort_Modbus(2), 0);
+    EXPECT_EQ(Get_4X_DX(2, 1, 1, 4, buffer), modbus::kPortNotOpen);
+    EXPECT_EQ(line->requests().size(), 1u);
+}
+
+TEST(ModbusPorts, OpenFailsOnAMissingDeviceOrPortNumber)
+{
+    setenv("ZC4160_PORT7", "/nonexistent/zc4160-line", 1);
+    EXPECT_EQ(OpenPort_Modbus(7, 3, 2), modbus::kPortNotOpen);
+    EXPECT_EQ(OpenPort_Modbus(0, 3, 2), modbus::kPortNotOpen);
+    EXPECT_EQ(OpenPort_Modbus(21, 3, 2), modbus::kPortNotOpen);
+    int32_t v = 0;
+    EXPECT_EQ(Get_4X_DX(7, 1, 1, 1, &v), modbus::kPortNotOpen);
+}
+
+TEST(ModbusPorts, EachPortNumberHasItsOwnConnection)
+{
+    SimLine first{3};
+    zc4160sim::Options station2;
+    station2.station = 2;
+    SimLine second{4, station2};
+    first->setReg(301, 11);
+    second->setReg(301, 22);
+    ASSERT_EQ(OpenPort_Modbus(3, 3, 2), 0);
+    ASSERT_EQ(OpenPort_Modbus(4, 1, 0), 0);   // the first stays open
+    int32_t a = 0, b = 0;
+    EXPECT_EQ(Get_4X_DX(3, 1, 301, 1, &a), 0);
+    EXPECT_EQ(Get_4X_DX(4, 2, 301, 1, &b), 0);
+    EXPECT_EQ(a, 11);
+    EXPECT_EQ(b, 22);
+    EXPECT_EQ(first->lineSettings().baud, 38400);
+    EXPECT_EQ(second->lineSettings().baud, 9600);
+}
+
+TEST(ModbusPorts, TheObserverSeesEveryCallWithItsResult)
+{
+    CallLog log;
+    int32_t v = 0;
+    Get_4X_DX(0, 0, 1, 64, &v);
+    Set_4X_D1(0, 0, 309, 1);
+    ASSERT_EQ(log.calls.size(), 2u);
+    EXPECT_EQ(log.calls[0].call, modbus::Call::Read);
+    EXPECT_EQ(log.calls[0].reg, 1);
+    EXPECT_EQ(log.calls[0].countOrValue, 64);
+    EXPECT_EQ(log.calls[1].call, modbus::Call::Write);
+    EXPECT_EQ(log.calls[1].countOrValue, 1);
+    EXPECT_EQ(log.calls[1].result, modbus::kPortNotOpen);
+}
