@@ -1,1 +1,14 @@
-int main() { return 0; }
+#include "app/frmSplash.h"
+#include "platform/db/DatabaseFile.h"
+#include "platform/forms/Forms.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    forms::SetUpStation(app);
+    db::InstallIfMissing();
+    forms::Instance<frmSplash>().show();
+    return app.exec();
+}

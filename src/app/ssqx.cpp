@@ -1,0 +1,782 @@
+#include "app/ssqx.h"
+
+#include "app/StatusPanel.h"
+#include "device/DeviceLink.h"
+#include "device/Met1.h"
+#include "platform/basic/numbers.h"
+#include "platform/basic/twips.h"
+#include "platform/db/DatabaseFile.h"
+#include "trend/ChartShared.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <span>
+
+using forms::PlaceTwips;
+using forms::Rgb;
+
+namespace {
+
+// ---- Layout tables (twips) ---------------------------------------------
+
+constexpr int kClientWidth = 19440;
+constexpr int kClientHeight = 11430;
+
+// A value label of the status panel and its caption above it.
+constexpr int kValueWidth = 855;
+constexpr int kValueHeight = 285;
+constexpr int kCaptionHeight = 255;
+
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+// Where the captioned value labels stand inside each frame or tab page: the
+// column pitch and the top of the first row's value label.
+enum class Box { Frame1, Frame4, Frame7, Frame8, Frame9, Frame10, DIPage, DOPage, ParmPage };
+struct BoxGrid {
+    int firstLeft, columnPitch, firstValueTop, rowPitch;
+};
+constexpr BoxGrid GridOf(Box box)
+{
+    switch (box) {
+    case Box::Frame1: return {420, 1290, 450, 525};
+    case Box::Frame4: return {150, 990, 480, 540};
+    case Box::Frame8:
+    case Box::Frame9: return {180, 990, 480, 540};
+    case Box::Frame7: return {120, 1050, 480, 540};
+    case Box::Frame10: return {120, 1050, 450, 525};
+    case Box::DIPage:
+    case Box::DOPage:
+    case Box::ParmPage: return {180, 1035, 330, 570};
+    }
+    return {};
+}
+
+struct PanelField {
+    Box box;
+    int row, column;
+    const char* caption;
+    int element;  // D_4WH
+    QRgb captionColour = 0xff000000;
+};
+
+constexpr PanelField kPanelFields[] = {
+    {Box::Frame1, 0, 0, "阀门上限", 12},
+    {Box::Frame1, 0, 1, "阀门下限", 13},
+    {Box::Frame1, 0, 2, "阀门开度", 14},
+    // The process captions carry the colours of the chart's curves.
+    {Box::Frame4, 0, 0, "当前PV", 0, 0xffff0000},
+    {Box::Frame4, 0, 1, "当前SV", 2, 0xff008000},
+    {Box::Frame4, 0, 2, "SV1 SV", 5, 0xff000000},
+    {Box::Frame4, 0, 3, "SV2 SV", 6, 0xff804040},
+    {Box::Frame4, 1, 0, "输出OP", 1, 0xff0000ff},
+    {Box::Frame4, 1, 1, "CH1 PV", 3, 0xff00ffff},
+    {Box::Frame4, 1, 2, "CH2 PV", 4, 0xffff00ff},
+    {Box::Frame8, 0, 0, "CH1开路", 28},
+    {Box::Frame8, 0, 1, "CH2 开路", 30},
+    {Box::Frame8, 1, 0, "CH1 短路", 29},
+    {Box::Frame8, 1, 1, "CH2 短路", 31},
+    {Box::Frame9, 0, 0, "报警1", 32},
+    {Box::Frame9, 0, 1, "报警3", 34},
+    {Box::Frame9, 1, 0, "报警2", 33},
+    {Box::Frame9, 1, 1, "报警4", 35},
+    {Box::Frame7, 0, 0, "程序状态", 16},
+    {Box::Frame7, 0, 1, "当前SV", 18},
+    {Box::Frame7, 0, 2, "段剩余时间", 20},
+    {Box::Frame7, 0, 3, "循环次数", 22},
+    {Box::Frame7, 0, 4, "偏差等待", 24},
+    {Box::Frame7, 1, 0, "当前PV", 17},
+    {Box::Frame7, 1, 1, "当前段号", 19},
+    {Box::Frame7, 1, 2, "总剩余时间", 21},
+    {Box::Frame7, 1, 3, "段循环次数", 23},
+    {Box::Frame7, 1, 4, "当前", 25},
+    {Box::Frame10, 0, 0, "CH1开路", 36},
+    {Box::Frame10, 0, 1, "CH2 开路", 37},
+    {Box::Frame10, 0, 2, "CH1 短路", 38},
+    {Box::Frame10, 0, 3, "CH2 短路", 39},
+    {Box::DIPage, 0, 0, "DI1", 49},
+    {Box::DIPage, 0, 1, "DI2", 50},
+    {Box::DIPage, 0, 2, "DI3", 51},
+    {Box::DIPage, 0, 3, "DI4", 52},
+    {Box::DIPage, 1, 0, "DI5", 53},
+    {Box::DIPage, 1, 1, "DI6", 54},
+    {Box::DIPage, 1, 2, "DI7", 55},
+    {Box::DIPage, 1, 3, "DI8", 56},
+    {Box::DIPage, 2, 0, "DI9", 57},
+    {Box::DOPage, 0, 0, "DO1", 40},
+    {Box::DOPage, 0, 1, "DO2", 41},
+    {Box::DOPage, 0, 2, "DO3", 42},
+    {Box::DOPage, 0, 3, "DO4", 43},
+    {Box::DOPage, 1, 0, "DO5", 44},
+    {Box::DOPage, 1, 1, "DO6", 45},
+    {Box::DOPage, 1, 2, "DO7", 46},
+    {Box::DOPage, 1, 3, "DO8", 47},
+    {Box::DOPage, 2, 0, "DO9", 48},
+    {Box::ParmPage, 0, 0, "分组PID", 60},
+    {Box::ParmPage, 0, 1, "主比列带", 61},
+    {Box::ParmPage, 0, 2, "主积分", 62},
+    {Box::ParmPage, 0, 3, "主微分", 63},
+    {Box::ParmPage, 1, 1, "副比例带", 64},
+    {Box::ParmPage, 1, 2, "副积分", 65},
+    {Box::ParmPage, 1, 3, "副微分", 66},
+    {Box::ParmPage, 2, 0, "P分组限幅", 68},
+    {Box::ParmPage, 2, 1, "P上限幅", 69},
+    {Box::ParmPage, 2, 2, "P下限幅", 70},
+    {Box::ParmPage, 2, 3, "P-PID组", 71},
+    {Box::ParmPage, 3, 0, "S-分组号", 72},
+    {Box::ParmPage, 3, 1, "S-分界点", 73},
+    {Box::ParmPage, 3, 2, "S-上限幅", 74},
+    {Box::ParmPage, 3, 3, "S-下限幅", 75},
+    {Box::ParmPage, 4, 0, "S-PID组", 76},
+};
+
+// The labels that show "-99999" until the first refresh; D_4WH(25) starts
+// empty, every other label with its own index.
+constexpr int kStartsAtMinus99999[] = {0,  1,  2,  3,  4,  5,  6,  8,  9,  12, 13, 14, 16,
+                                       17, 18, 19, 20, 21, 22, 23, 24, 28, 29, 30, 31};
+
+QString DesignText(panel::LabelArray array, int element)
+{
+    if (array == panel::LabelArray::D_4WH) {
+        if (element == 25)
+            return {};
+        for (int e : kStartsAtMinus99999)
+            if (e == element)
+                return QStringLiteral("-99999");
+    }
+    return QString::number(element);
+}
+
+// Command rows on SSTab2: caption, read-back label, input, button.
+enum class Tab2 { FixedSv, Program, CommDo };
+struct CommandRow {
+    Tab2 tab;
+    const char* caption;
+    int element;                                  // D_4WW
+    forms::DropDownList* ssqx::* list;            // or nullptr
+    int textBox;                                  // Text1 index, or -1
+    forms::CommandButton* ssqx::* button;
+    void (ssqx::*click)();
+};
+constexpr CommandRow kCommandRows[] = {
+    {Tab2::FixedSv, "A/M/STB", 308, &ssqx::Combo32, -1, &ssqx::Command11, &ssqx::Command11_Click},
+    {Tab2::FixedSv, "SV1/SV2", 309, &ssqx::Combo3, -1, &ssqx::Command12, &ssqx::Command12_Click},
+    {Tab2::FixedSv, "SV/PROG", 310, &ssqx::Combo4, -1, &ssqx::Command13, &ssqx::Command13_Click},
+    {Tab2::FixedSv, "ATUN", 312, &ssqx::Combo5, -1, &ssqx::Command17, &ssqx::Command17_Click},
+    {Tab2::FixedSv, "OP", 300, nullptr, 300, &ssqx::Command18, &ssqx::Command18_Click},
+    {Tab2::FixedSv, "SV1", 301, nullptr, 301, &ssqx::Command19, &ssqx::Command19_Click},
+    {Tab2::FixedSv, "SV2", 302, nullptr, 302, &ssqx::Command20, &ssqx::Command20_Click},
+    {Tab2::Program, "程序状态", 304, &ssqx::Combo6, -1, &ssqx::Command25, &ssqx::Command25_Click},
+    {Tab2::Program, "曲线选择", 306, &ssqx::Combo7, -1, &ssqx::Command27, &ssqx::Command27_Click},
+    {Tab2::Program, "程序跳段", 305, nullptr, 305, &ssqx::Command28, &ssqx::Command28_Click},
+    {Tab2::CommDo, "Force DO1", 316, &ssqx::Combo8, -1, &ssqx::Command30, &ssqx::Command30_Click},
+    {Tab2::CommDo, "Force DO2", 317, &ssqx::Combo9, -1, &ssqx::Command31, &ssqx::Command31_Click},
+    {Tab2::CommDo, "Force DO3", 318, &ssqx::Combo10, -1, &ssqx::Command32, &ssqx::Command32_Click},
+    {Tab2::CommDo, "Force DO4", 319, &ssqx::Combo11, -1, &ssqx::Command33, &ssqx::Command33_Click},
+    {Tab2::CommDo, "Force DO5", 320, &ssqx::Combo12, -1, &ssqx::Command34, &ssqx::Command34_Click},
+    {Tab2::CommDo, "Force DO6", 321, &ssqx::Combo13, -1, &ssqx::Command35, &ssqx::Command35_Click},
+    {Tab2::CommDo, "Force DO7", 322, &ssqx::Combo14, -1, &ssqx::Command36, &ssqx::Command36_Click},
+    {Tab2::CommDo, "Force DO8", 323, &ssqx::Combo15, -1, &ssqx::Command37, &ssqx::Command37_Click},
+    {Tab2::CommDo, "Force DO9", 324, &ssqx::Combo16, -1, &ssqx::Command38, &ssqx::Command38_Click},
+};
+// Inside a command tab page: row pitch, and the columns of value label,
+// input and button.
+constexpr int kRowFirstValueTop = 330;
+constexpr int kRowPitch = 570;
+constexpr int kRowValueLeft = 180;
+constexpr int kRowInputLeft = 1170;
+constexpr int kRowInputWidth = 1950;
+constexpr int kRowButtonLeft = 3270;
+constexpr int kRowButtonWidth = 840;
+
+// The selection lists in the order the load fills them, with the item each
+// shows afterwards. Lists of numbers hold "1 " to "n ".
+constexpr const char* kBaudItems[] = {"0:4800 BPS",    "1:9600 BPS",    "2:19200 BPS",
+                                      "3: 38400 BPS",  "4: 57600 BPS",  "5: 115200 BPS",
+                                      "6: 230400 BPS", "7: 460800 BPS", "8: 921600 BPS"};
+constexpr const char* kModeItems[] = {"0:自动 ", "1:手动 ", "2:待机 "};
+constexpr const char* kSvChoiceItems[] = {"0:设定值SV1 ", "1:设定值SV2 "};
+constexpr const char* kSvModeItems[] = {"0:固定SV模式 ", "1:程序模式 "};
+constexpr const char* kAutotuneItems[] = {"0:自整定关 ", "1:自整定开 "};
+constexpr const char* kProgramItems[] = {"0:停止 ", "1:运行 ", "2:暂停 ", "4:结束 "};
+constexpr const char* kForceItems[] = {"0:OPEN ", "1:CLOSE "};
+
+struct ListFill {
+    forms::DropDownList* ssqx::* list;
+    std::span<const char* const> items;
+    int numbers;  // when not 0: the items "1 " to "numbers "
+    int shown;
+};
+// Port, baud and station lists first (with the parity between them, see
+// Form_Load), then the command lists.
+constexpr ListFill kLinkLists[] = {
+    {&ssqx::Combo17, kBaudItems, 0, 3},
+    {&ssqx::Combo1, {}, 20, 0},
+};
+constexpr ListFill kStationList = {&ssqx::Combo2, {}, 16, 0};
+constexpr ListFill kCommandLists[] = {
+    {&ssqx::Combo32, kModeItems, 0, 0},     {&ssqx::Combo3, kSvChoiceItems, 0, 0},
+    {&ssqx::Combo4, kSvModeItems, 0, 0},    {&ssqx::Combo5, kAutotuneItems, 0, 0},
+    {&ssqx::Combo6, kProgramItems, 0, 0},   {&ssqx::Combo7, {}, 20, 0},
+    {&ssqx::Combo8, kForceItems, 0, 0},     {&ssqx::Combo9, kForceItems, 0, 0},
+    {&ssqx::Combo10, kForceItems, 0, 0},    {&ssqx::Combo11, kForceItems, 0, 0},
+    {&ssqx::Combo12, kForceItems, 0, 0},    {&ssqx::Combo13, kForceItems, 0, 0},
+    {&ssqx::Combo14, kForceItems, 0, 0},    {&ssqx::Combo15, kForceItems, 0, 0},
+    {&ssqx::Combo16, kForceItems, 0, 0},
+};
+
+void FillList(ssqx& window, const ListFill& fill)
+{
+    forms::DropDownList* list = window.*fill.list;
+    if (!list)
+        return;
+    list->clear();
+    QStringList items;
+    if (fill.numbers > 0) {
+        for (int n = 1; n <= fill.numbers; ++n)
+            items << QString::number(n) + QLatin1Char(' ');
+    } else {
+        for (const char* item : fill.items)
+            items << QString::fromUtf8(item);
+    }
+    list->addItems(items);
+    list->SetText(items.value(fill.shown));
+}
+
+// Buttons of the frame "功能", top to bottom; "F3 打印" and "F5 选择" are
+// disabled by the layout.
+struct FunctionButton {
+    forms::CommandButton* ssqx::* button;
+    const char* caption;
+    bool enabled;
+};
+constexpr FunctionButton kFunctionButtons[] = {
+    {&ssqx::Command4, "F1 缩小", true},  {&ssqx::Command3, "F2 放大", true},
+    {&ssqx::Command2, "F3 打印", false}, {&ssqx::Command5, "F4 标尺", true},
+    {&ssqx::Command6, "F5 选择", false}, {&ssqx::Command7, "F6 左移", true},
+    {&ssqx::Command8, "F7 右移", true},  {&ssqx::Command29, "历史曲线", true},
+};
+
+// The navigation bar, left to right; "参数校准" keeps its place, hidden.
+struct NavigationButton {
+    forms::CommandButton* ssqx::* button;
+    const char* caption;
+    void (ssqx::*click)();
+    bool exit;
+};
+constexpr NavigationButton kNavigationButtons[] = {
+    {&ssqx::Command14, "曲线设置", &ssqx::Command14_Click, false},
+    {&ssqx::Command15, "报警设定", &ssqx::Command15_Click, false},
+    {&ssqx::Command16, "PID", &ssqx::Command16_Click, false},
+    {&ssqx::Command21, "CONFIG", &ssqx::Command21_Click, false},
+    {&ssqx::Command22, "分组PID", &ssqx::Command22_Click, false},
+    {&ssqx::Command24, "分组输出", &ssqx::Command24_Click, false},
+    {&ssqx::Command23, "参数校准", &ssqx::Command23_Click, false},
+    {&ssqx::Command1, "退出", &ssqx::Command1_Click, true},
+};
+constexpr int kNavigationFirstLeft = 150;
+constexpr int kNavigationPitch = 1245;
+constexpr int kNavigationButtonWidth = 1170;
+
+constexpr forms::StatusBar::PanelDef kStatusPanels[] = {
+    {forms::StatusBar::Kind::Text, "PV", 600},   {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "OP", 600},   {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "SV", 600},   {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "PV1", 600},  {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "PV2", 600},  {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "SV1", 600},  {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Text, "SV2", 600},  {forms::StatusBar::Kind::Text, "", 1350},
+    {forms::StatusBar::Kind::Date, "", 1950},    {forms::StatusBar::Kind::Time, "", 1500},
+};
+
+// The chart frame and canvas sizes the load sets.
+constexpr TwipsRect kChartFrame{1290, 2190, 12010, 7510};
+constexpr TwipsRect kChartCanvas{0, 30, 12008, 7508};
+// The Y-axis frame and where the canvas's bottom and top edges fall in it.
+constexpr TwipsRect kAxisFrame{60, 1950, 1035, 7965};
+constexpr int kAxisCanvasTop = kChartFrame.top + kChartCanvas.top - kAxisFrame.top;
+constexpr int kAxisCanvasBottom = kAxisCanvasTop + kChartCanvas.height;
+constexpr const char* kOpScale[] = {"-10", "10", "30", "50", "70", "90", "110"};
+
+QString Utf8(const char* text) { return QString::fromUtf8(text); }
+
+} // namespace
+
+const QString ssqx::kConnection = QStringLiteral("overview");
+
+OverviewChartHooks& ssqx::ChartHooks()
+{
+    static OverviewChartHooks hooks;
+    return hooks;
+}
+
+ssqx::ssqx()
+{
+    setWindowTitle(QStringLiteral("过程控制器DAQ ZC4160  OverView"));
+    setObjectName(QStringLiteral("ssqx"));
+    setFixedSize(basic::TwipsToPixels(kClientWidth), basic::TwipsToPixels(kClientHeight));
+    BuildLayout();
+
+    Timer1.setInterval(200);
+    Timer2.setInterval(1000);
+    Timer3.setInterval(1000);
+    Timer4.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &ssqx::Timer1_Timer);
+    connect(&Timer2, &QTimer::timeout, this, &ssqx::Timer2_Timer);
+    connect(&Timer3, &QTimer::timeout, this, &ssqx::Timer3_Timer);
+
+    keyPreview_ = new forms::KeyPreview(this, [this](QKeyEvent* event) {
+        const auto& keyDown = ChartHooks().keyDown;
+        return keyDown ? keyDown(*this, event) : false;
+    });
+
+    // The window opens centred on the screen.
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - rect().center());
+    }
+
+    Form_Load();
+}
+
+ssqx::~ssqx() = default;
+
+QLabel* ssqx::ValueLabel(QWidget* parent, int left, int top, const QString& text)
+{
+    auto* label = new forms::BoxLabel(text, parent);
+    PlaceTwips(label, left, top, kValueWidth, kValueHeight);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setFont(forms::SongFont(10.5, true));
+    forms::SetBackColour(label, Qt::white);
+    return label;
+}
+
+// A caption sits on the value label below it: its text's foot on the
+// label's top edge.
+QLabel* ssqx::Caption(QWidget* parent, int left, int valueTop, int width, const QString& text)
+{
+    auto* label = new QLabel(text, parent);
+    PlaceTwips(label, left, valueTop - kCaptionHeight, width, kCaptionHeight);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    return label;
+}
+
+void ssqx::BuildLayout()
+{
+    const QColor red = Rgb(255, 0, 0), green = Rgb(0, 128, 0), blue = Rgb(0, 0, 255);
+
+    // Serial link band.
+    Frame6 = new forms::Frame(QStringLiteral("通讯端口选择"), this);
+    PlaceTwips(Frame6, 30, 0, 2115, 585);
+    Frame6->SetCaptionColour(red);
+    auto* portCaption = new QLabel(QStringLiteral("通讯端口"), Frame6);
+    PlaceTwips(portCaption, 90, 240, 780, 300);
+    Combo1 = new forms::DropDownList(Frame6);
+    Combo1->setObjectName(QStringLiteral("Combo1"));
+    PlaceTwips(Combo1, 900, 225, 1140, 330);
+
+    Frame5[0] = new forms::Frame(QStringLiteral("从站地址"), this);
+    PlaceTwips(Frame5[0], 2220, 0, 2175, 585);
+    auto* stationCaption = new QLabel(QStringLiteral("从站地址"), Frame5[0]);
+    PlaceTwips(stationCaption, 90, 240, 780, 300);
+    Combo2 = new forms::DropDownList(Frame5[0]);
+    Combo2->setObjectName(QStringLiteral("Combo2"));
+    PlaceTwips(Combo2, 900, 225, 1200, 330);
+
+    Frame2[1] = new forms::Frame(QStringLiteral("波特率"), this);
+    PlaceTwips(Frame2[1], 4470, 0, 2865, 585);
+    Frame2[1]->SetCaptionColour(green);
+    auto* baudCaption = new QLabel(QStringLiteral("通讯速度"), Frame2[1]);
+    PlaceTwips(baudCaption, 90, 240, 780, 300);
+    Combo17 = new forms::DropDownList(Frame2[1]);
+    Combo17->setObjectName(QStringLiteral("Combo17"));
+    PlaceTwips(Combo17, 900, 225, 1890, 330);
+
+    Frame5[1] = new forms::Frame(QStringLiteral("校验方式"), this);
+    PlaceTwips(Frame5[1], 7410, 30, 3255, 585);
+    const char* parities[] = {"无校验", "奇校验", "偶校验"};
+    for (int i = 0; i < 3; ++i) {
+        Option2[static_cast<size_t>(i)] = new QRadioButton(Utf8(parities[i]), Frame5[1]);
+        PlaceTwips(Option2[static_cast<size_t>(i)], 120 + i * 1035, 225, 1020, 315);
+    }
+
+    Command9 = new forms::CommandButton(QStringLiteral("打开"), this);
+    PlaceTwips(Command9, 10710, 120, 825, 435);
+    Command10 = new forms::CommandButton(QStringLiteral("关闭"), this);
+    PlaceTwips(Command10, 11610, 120, 825, 435);
+    Command39 = new forms::CommandButton(QStringLiteral("TIME SET"), this);
+    PlaceTwips(Command39, 12780, 30, 825, 525);
+    connect(Command9, &QPushButton::clicked, this, &ssqx::Command9_Click);
+    connect(Command10, &QPushButton::clicked, this, &ssqx::Command10_Click);
+    connect(Command39, &QPushButton::clicked, this, &ssqx::Command39_Click);
+
+    for (int index : {9, 10}) {
+        auto* label = new forms::BoxLabel(QString(), this);
+        PlaceTwips(label, 13590, index == 9 ? 0 : 300, 1335, 285);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(forms::ArialFont(10.5, true));
+        forms::SetTextColour(label, red);
+        forms::SetBackColour(label, Rgb(192, 192, 255));
+        Label2[index] = label;
+    }
+
+    // Status frames. "Relay Action" comes before SSTab1, which covers it.
+    Frame1 = new forms::Frame(QStringLiteral("Value Position"), this);
+    PlaceTwips(Frame1, 15030, 0, 4305, 765);
+    Frame4 = new forms::Frame(QStringLiteral("Process Parmeters"), this);
+    PlaceTwips(Frame4, 30, 570, 4125, 1335);
+    Frame4->SetCaptionColour(blue);
+    Frame4->SetCaptionFont(forms::SongFont(9, true));
+    Frame8 = new forms::Frame(QStringLiteral("Sensor Alarm"), this);
+    PlaceTwips(Frame8, 4560, 570, 2145, 1335);
+    Frame9 = new forms::Frame(QStringLiteral("Alarm Type"), this);
+    PlaceTwips(Frame9, 7110, 570, 2145, 1335);
+    Frame7 = new forms::Frame(QStringLiteral("Program Status"), this);
+    PlaceTwips(Frame7, 9660, 570, 5325, 1335);
+    Frame10 = new forms::Frame(QStringLiteral("Relay Action"), this);
+    PlaceTwips(Frame10, 15060, 780, 4335, 825);
+    forms::SetBackColour(Frame10, Rgb(0, 255, 255));
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1->setAutoFillBackground(true);
+    PlaceTwips(SSTab1, 15030, 780, 4335, 3465);
+    std::map<Box, QWidget*> boxes{{Box::Frame1, Frame1},   {Box::Frame4, Frame4},
+                                  {Box::Frame7, Frame7},   {Box::Frame8, Frame8},
+                                  {Box::Frame9, Frame9},   {Box::Frame10, Frame10}};
+    // Each tab page holds one frame without caption that fills it.
+    auto addPage = [](QTabWidget* tabs, const QString& title) {
+        auto* page = new QWidget;
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        auto* frame = new forms::Frame(QString(), page);
+        layout->addWidget(frame);
+        tabs->addTab(page, title);
+        return frame;
+    };
+    boxes[Box::DIPage] = addPage(SSTab1, QStringLiteral("DI Status"));
+    boxes[Box::DOPage] = addPage(SSTab1, QStringLiteral("DO Status"));
+    boxes[Box::ParmPage] = addPage(SSTab1, QStringLiteral("Current Parm"));
+
+    for (const PanelField& field : kPanelFields) {
+        const BoxGrid grid = GridOf(field.box);
+        QWidget* parent = boxes[field.box];
+        const int left = grid.firstLeft + field.column * grid.columnPitch;
+        const int top = grid.firstValueTop + field.row * grid.rowPitch;
+        QLabel* caption =
+            Caption(parent, left, top, grid.columnPitch, Utf8(field.caption));
+        forms::SetTextColour(caption, QColor::fromRgb(field.captionColour));
+        D_4WH[static_cast<size_t>(field.element)] =
+            ValueLabel(parent, left, top, DesignText(panel::LabelArray::D_4WH, field.element));
+    }
+    {
+        const BoxGrid grid = GridOf(Box::Frame4);
+        Command41 = new forms::CommandButton(QStringLiteral("选择"), Frame4);
+        PlaceTwips(Command41, grid.firstLeft + 3 * grid.columnPitch,
+                   grid.firstValueTop + grid.rowPitch - 180, kValueWidth, 450);
+        connect(Command41, &QPushButton::clicked, this, &ssqx::Command41_Click);
+
+        const BoxGrid doGrid = GridOf(Box::DOPage);
+        Label13 = new QLabel(QStringLiteral("端口返回值"), boxes[Box::DOPage]);
+        PlaceTwips(Label13, doGrid.firstLeft, doGrid.firstValueTop + 3 * doGrid.rowPitch,
+                   1500, kValueHeight);
+        Label13->setVisible(false);
+    }
+
+    // Command rows.
+    SSTab2 = new QTabWidget(this);
+    SSTab2->setObjectName(QStringLiteral("SSTab2"));
+    PlaceTwips(SSTab2, 15030, 4290, 4365, 5805);
+    std::map<Tab2, QWidget*> pages{{Tab2::FixedSv, addPage(SSTab2, QStringLiteral("固定SV"))},
+                                   {Tab2::Program, addPage(SSTab2, QStringLiteral("程序模式"))},
+                                   {Tab2::CommDo, addPage(SSTab2, QStringLiteral("通讯DO"))}};
+    std::map<Tab2, int> rowsOnPage;
+    for (const CommandRow& row : kCommandRows) {
+        QWidget* page = pages[row.tab];
+        const int top = kRowFirstValueTop + kRowPitch * rowsOnPage[row.tab]++;
+        Caption(page, kRowValueLeft, top, kRowInputLeft - kRowValueLeft + kRowInputWidth,
+                Utf8(row.caption));
+        D_4WW[static_cast<size_t>(row.element)] =
+            ValueLabel(page, kRowValueLeft, top, DesignText(panel::LabelArray::D_4WW, row.element));
+        if (row.list) {
+            auto* list = new forms::DropDownList(page);
+            PlaceTwips(list, kRowInputLeft, top - 30, kRowInputWidth, 345);
+            this->*row.list = list;
+        } else {
+            auto* box = new QLineEdit(QStringLiteral("0"), page);
+            PlaceTwips(box, kRowInputLeft, top - 15, kRowInputWidth, 315);
+            box->setFont(forms::SongFont(9, true));
+            forms::SetBackColour(box, Qt::white);
+            Text1[static_cast<size_t>(row.textBox)] = box;
+        }
+        auto* button = new forms::CommandButton(QStringLiteral("确定"), page);
+        PlaceTwips(button, kRowButtonLeft, top - 60, kRowButtonWidth, 405);
+        connect(button, &QPushButton::clicked, this, row.click);
+        this->*row.button = button;
+    }
+
+    // The chart's Y axis: each value label just above its grid line, the OP
+    // percent just below it.
+    Frame2[0] = new forms::Frame(QString(), this);
+    PlaceTwips(Frame2[0], kAxisFrame.left, kAxisFrame.top, kAxisFrame.width, kAxisFrame.height);
+    for (int i = 0; i < 7; ++i) {
+        const int line = kAxisCanvasBottom - i * kChartCanvas.height / 6;
+        auto* value = new QLabel(Frame2[0]);
+        PlaceTwips(value, 30, std::max(15, line - 300), kAxisFrame.width - 90, 240);
+        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        value->setFont(forms::SongFont(10.5, true));
+        forms::SetTextColour(value, red);
+        Label5[static_cast<size_t>(i)] = value;
+        auto* percent = new QLabel(Utf8(kOpScale[i]), Frame2[0]);
+        PlaceTwips(percent, 30, line - 75, kAxisFrame.width - 90, 210);
+        percent->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        percent->setFont(forms::SongFont(9, true));
+        forms::SetTextColour(percent, blue);
+        Label6[static_cast<size_t>(i)] = percent;
+    }
+    const char* legend[] = {"PV", "OP", "SV"};
+    const QColor legendColours[] = {red, blue, green};
+    const int legendLeft[] = {60, 700, 380};  // PV, SV, OP from left to right
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(Utf8(legend[i]), Frame2[0]);
+        PlaceTwips(label, legendLeft[i], 7050, 330, 270);
+        label->setFont(forms::SongFont(9, true));
+        forms::SetTextColour(label, legendColours[i]);
+        Label8[static_cast<size_t>(i)] = label;
+    }
+    Label11 = new QLabel(QStringLiteral("VALUE"), Frame2[0]);
+    PlaceTwips(Label11, 60, 3180, 915, 330);
+    Label11->setAlignment(Qt::AlignCenter);
+    Label11->setFont(forms::SongFont(12, true));
+    forms::SetTextColour(Label11, red);
+
+    hc = new QSlider(Qt::Horizontal, this);
+    hc->setObjectName(QStringLiteral("hc"));
+    PlaceTwips(hc, 1170, 1980, 12255, 225);
+    hc->setRange(-1, 12001);
+
+    pt0 = new QWidget(this);
+    pt0->setObjectName(QStringLiteral("pt0"));
+    forms::SetBackColour(pt0, Rgb(192, 192, 255));
+    pt = new QWidget(pt0);
+    pt->setObjectName(QStringLiteral("pt"));
+    forms::SetBackColour(pt, Qt::white);
+    PlaceTwips(pt0, kChartFrame.left, kChartFrame.top, kChartFrame.width, kChartFrame.height);
+    PlaceTwips(pt, kChartCanvas.left, kChartCanvas.top, kChartCanvas.width, kChartCanvas.height);
+
+    for (int i = 0; i < 9; ++i) {
+        const int centre = kChartFrame.left + i * 1500;
+        auto* time = new QLabel(this);
+        PlaceTwips(time, centre - 600, 9840, 1200, 285);
+        auto* date = new QLabel(this);
+        PlaceTwips(date, centre - 600, 10125, 1200, 285);
+        for (QLabel* label : {time, date}) {
+            label->setAlignment(Qt::AlignCenter);
+            label->setFont(forms::SongFont(10.5, true));
+            forms::SetTextColour(label, Rgb(64, 64, 64));
+        }
+        Label4[static_cast<size_t>(i)] = time;
+        Label7[static_cast<size_t>(i)] = date;
+    }
+
+    Frame3 = new forms::Frame(QStringLiteral("功能"), this);
+    PlaceTwips(Frame3, 13590, 2040, 1395, 7695);
+    for (size_t i = 0; i < std::size(kFunctionButtons); ++i) {
+        const FunctionButton& def = kFunctionButtons[i];
+        auto* button = new forms::CommandButton(Utf8(def.caption), Frame3);
+        PlaceTwips(button, 120, 360 + static_cast<int>(i) * 900, 1155, 600);
+        button->setEnabled(def.enabled);
+        this->*def.button = button;
+    }
+
+    // The bottom band.
+    Label9 = new QLabel(QStringLiteral("Y轴最大值"), this);
+    PlaceTwips(Label9, 240, 10650, 900, 315);
+    YKD = new QLineEdit(this);
+    PlaceTwips(YKD, 1155, 10650, 630, 315);
+    Label10 = new QLabel(QStringLiteral("Y轴最小值"), this);
+    PlaceTwips(Label10, 1830, 10650, 900, 315);
+    YKD1 = new QLineEdit(QStringLiteral("0"), this);
+    PlaceTwips(YKD1, 2745, 10650, 630, 315);
+    for (QLineEdit* box : {YKD, YKD1}) {
+        box->setFont(forms::SongFont(9, true));
+        forms::SetBackColour(box, Qt::white);
+    }
+    Command26 = new forms::CommandButton(QStringLiteral("修改Y"), this);
+    PlaceTwips(Command26, 3420, 10620, 735, 375);
+    Label19 = new QLabel(this);
+    PlaceTwips(Label19, 240, 10350, 900, 255);
+    Label19->setVisible(false);
+
+    Frame11 = new forms::Frame(QString(), this);
+    PlaceTwips(Frame11, 4440, 10410, 10185, 645);
+    for (size_t i = 0; i < std::size(kNavigationButtons); ++i) {
+        const NavigationButton& def = kNavigationButtons[i];
+        auto* button = new forms::CommandButton(Utf8(def.caption), Frame11);
+        PlaceTwips(button, kNavigationFirstLeft + static_cast<int>(i) * kNavigationPitch, 105,
+                   kNavigationButtonWidth, 435);
+        button->setFont(forms::SongFont(10.5));
+        forms::SetBackColour(button, def.exit ? Rgb(255, 128, 255) : Rgb(255, 128, 0));
+        connect(button, &QPushButton::clicked, this, def.click);
+        this->*def.button = button;
+    }
+    Command23->setVisible(false);
+
+    Command40 = new forms::CommandButton(QStringLiteral("Ethernet SET"), this);
+    PlaceTwips(Command40, 14850, 10530, 1785, 405);
+    Command40->setFont(forms::SongFont(10.5));
+    forms::SetBackColour(Command40, Rgb(255, 128, 0));
+    connect(Command40, &QPushButton::clicked, this, &ssqx::Command40_Click);
+
+    struct StateCaption {
+        int index;
+        const char* text;
+        int left, width, element;
+    };
+    for (const StateCaption& c : {StateCaption{88, "当前状态", 16860, 855, 8},
+                                  StateCaption{89, "当前SV取值", 17940, 1005, 9}}) {
+        QLabel* caption = Caption(this, c.left, 10380 + 180, c.width + 150, Utf8(c.text));
+        forms::SetTextColour(caption, red);
+        Label1[c.index] = caption;
+        D_4WH[static_cast<size_t>(c.element)] =
+            ValueLabel(this, c.left, 10380 + 180, DesignText(panel::LabelArray::D_4WH, c.element));
+    }
+
+    StatusBar1 = new forms::StatusBar(kStatusPanels, static_cast<int>(std::size(kStatusPanels)), this);
+    PlaceTwips(StatusBar1, 0, 11085, 19440, 345);
+    StatusBar1->setFont(forms::SongFont(14.25, true));
+
+    // SSTab1 lies in front of "Relay Action".
+    SSTab1->raise();
+}
+
+void ssqx::Form_Load()
+{
+    for (const ListFill& fill : kLinkLists)
+        FillList(*this, fill);
+    Option2[2]->setChecked(true);
+    FillList(*this, kStationList);
+    for (const ListFill& fill : kCommandLists)
+        FillList(*this, fill);
+
+    // The chart set-up.
+    if (ChartHooks().setCurveOpen)
+        ChartHooks().setCurveOpen(true);
+    hc->setEnabled(false);
+    Command3->setEnabled(false);
+    Command7->setEnabled(false);
+    db::OpenConnection(kConnection);
+    if (ChartHooks().setUpAtLoad)
+        ChartHooks().setUpAtLoad(*this);
+    CurveSel[0] = true;
+    CurveSel[1] = true;
+    CurveSel[2] = true;
+    CloseGuard = true;
+    PlaceTwips(pt0, kChartFrame.left, kChartFrame.top, kChartFrame.width, kChartFrame.height);
+    PlaceTwips(pt, kChartCanvas.left, kChartCanvas.top, kChartCanvas.width, kChartCanvas.height);
+    hc->setValue(0);
+
+    SSTab1->setCurrentIndex(1);  // "DO Status"
+    SSTab2->setCurrentIndex(2);  // "通讯DO"
+
+    Timer1.start();
+    Timer2.start();
+    Timer3.start();
+}
+
+void ssqx::Form_Unload()
+{
+    if (ChartHooks().unload)
+        ChartHooks().unload(*this);
+    db::CloseConnection(kConnection);
+    if (ChartHooks().setCurveOpen)
+        ChartHooks().setCurveOpen(false);
+    Timer1.stop();
+    Timer2.stop();
+    Timer3.stop();
+}
+
+void ssqx::Command9_Click()
+{
+    LinkSelection selection;
+    selection.portText = Combo1->currentText();
+    selection.baudText = Combo17->currentText();
+    for (size_t i = 0; i < 3; ++i)
+        selection.parity[i] = Option2[i]->isChecked();
+    selection.stationText = Combo2->currentText();
+    const int32_t result = OpenLink(selection);
+    Label13->setText(QString::number(result));
+    SwitchLivePoll(true);
+}
+
+void ssqx::Command10_Click() { CloseLink(); }
+
+void ssqx::Timer1_Timer()
+{
+    for (int i = 1; i <= 7; ++i)
+        StatusBar1->SetPanelText(2 * i, basic::PlainText(StatusValues[static_cast<size_t>(i - 1)]));
+    if (ChartHooks().liveTickSteps)
+        ChartHooks().liveTickSteps(*this);
+    RefreshStatusPanel();
+    if (ChartHooks().stepXText)
+        Label19->setText(ChartHooks().stepXText(*this));
+}
+
+void ssqx::Timer2_Timer()
+{
+    if (ChartHooks().redrawTick)
+        ChartHooks().redrawTick(*this);
+}
+
+void ssqx::Timer3_Timer()
+{
+    if (ChartHooks().clockTick)
+        ChartHooks().clockTick(*this);
+}
+
+void ssqx::RefreshStatusPanel()
+{
+    for (const panel::LabelWrite& write : panel::StatusPanelWrites(StatusValues, CommandValues)) {
+        const bool isH = write.array == panel::LabelArray::D_4WH;
+        const auto index = static_cast<size_t>(write.element);
+        QLabel* label = isH ? (index < D_4WH.size() ? D_4WH[index] : nullptr)
+                            : (index < D_4WW.size() ? D_4WW[index] : nullptr);
+        if (!label)
+            continue;
+        if (label->text() != write.text)
+            label->setText(write.text);
+        if (write.colour)
+            forms::SetBackColour(label, Rgb(write.colour->red, write.colour->green,
+                                            write.colour->blue));
+    }
+}
+
+// The fixed tick marks around the canvas: 17 along its lower edge and 13 on
+// each side, every second one dark red and 2 pixels wide.
+void ssqx::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    auto pen = [](int i) {
+        return i % 2 == 0 ? QPen(Rgb(192, 0, 0), 2) : QPen(Rgb(0, 0, 255), 1);
+    };
+    using basic::TwipsToPixels;
+    const int left = kChartFrame.left, right = kChartFrame.left + kChartFrame.width;
+    const int top = kChartFrame.top + kChartCanvas.top;
+    const int bottom = kChartFrame.top + kChartFrame.height;
+    for (int i = 0; i < 17; ++i) {
+        p.setPen(pen(i));
+        const int x = TwipsToPixels(left + i * kChartFrame.width / 16.0);
+        p.drawLine(x, TwipsToPixels(bottom), x, TwipsToPixels(bottom + 105));
+    }
+    for (int i = 0; i < 13; ++i) {
+        p.setPen(pen(i));
+        const int y = TwipsToPixels(top + i * (bottom - top) / 12.0);
+        p.drawLine(TwipsToPixels(left - 120), y, TwipsToPixels(left), y);
+        p.drawLine(TwipsToPixels(right), y, TwipsToPixels(right + 120), y);
+    }
+}

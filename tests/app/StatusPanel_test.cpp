@@ -1,0 +1,2 @@
+#include "app/StatusPanel.h"
+#include <gtest/gtest.h>
