@@ -4,3 +4,6 @@ include(${CMAKE_CURRENT_LIST_DIR}/chartcore.cmake)
 target_sources(zc4160_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ChartCanvas.h ${CMAKE_CURRENT_LIST_DIR}/ChartCanvas.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ChartWidgetBinding.h ${CMAKE_CURRENT_LIST_DIR}/ChartWidgetBinding.cpp)
+# the overview's real-time chart
+target_sources(zc4160_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ssqxChart.h ${CMAKE_CURRENT_LIST_DIR}/ssqxChart.cpp)

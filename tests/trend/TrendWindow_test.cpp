@@ -219,3 +219,42 @@ TEST(TrendWindow, ReloadComesAtOrPastThePointOfTheZoomLevel)
     EXPECT_TRUE(w.LiveAppend(live, {45000, 0.5}));
     EXPECT_EQ(s.LastIndex, 241);
 }
+
+#include "platform/db/DatabaseFile.h"
+#include <QTemporaryDir>
+
+TEST(TrendWindow, LoadsFromTheInstalledDatabase)
+{
+    QTemporaryDir dir;
+    const QByteArray old = qgetenv("ZC4160_DB");
+    qputenv("ZC4160_DB", dir.filePath("Rdatabj.db").toUtf8());
+    ASSERT_TRUE(db::InstallIfMissing());
+    {
+        QSqlDatabase d = db::OpenConnection(QStringLiteral("chart-install-test"));
+        ASSERT_TRUE(d.isOpen());
+        QSqlQuery q(d);
+        d.transaction();
+        q.prepare(QStringLiteral("insert into pv_data values (?,?,?,?,?,?,?,?,?,?,?)"));
+        for (int id = 1; id <= 300; ++id) {
+            const basic::DayStamp st = basic::SplitDayStamp(kNoon.addSecs(id - 300));
+            QVariantList row{id, st.date, st.time};
+            for (int k = 0; k < 8; ++k)
+                row << (k == 7 ? double(id) : 1.0);
+            for (int i = 0; i < row.size(); ++i)
+                q.bindValue(i, row[i]);
+            ASSERT_TRUE(q.exec());
+        }
+        d.commit();
+        q.exec(QStringLiteral("update sl_void set ShortHead = 300, ShortHeadCopy = 300"));
+        ChartState s;
+        s.ZoomLevel = 1;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(d);
+        w.LiveLoad();
+        EXPECT_EQ(s.HeadId, 300);
+        EXPECT_FALSE(s.RingWrapped);
+        EXPECT_EQ(LoadedIds(s, 241), Ids({{60, 300}}));
+    }
+    db::CloseConnection(QStringLiteral("chart-install-test"));
+    qputenv("ZC4160_DB", old);
+}
