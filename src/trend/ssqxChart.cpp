@@ -82,7 +82,11 @@ private:
 
 OverviewChart* ChartOf(ssqx& w)
 {
-    return w.findChild<OverviewChart*>(QString(), Qt::FindDirectChildrenOnly);
+    // No meta-object of its own, so look it up by type, not by qobject_cast.
+    for (QObject* child : w.children())
+        if (auto* chart = dynamic_cast<OverviewChart*>(child))
+            return chart;
+    return nullptr;
 }
 
 } // namespace
