@@ -1,0 +1,260 @@
+// The data window: which ring rows a load puts into which samples, the gap
+// marks, and the live append with its reload.
+
+#include "ChartFixture.h"
+#include "trend/ChartProfile.h"
+#include "trend/TrendWindow.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+using namespace chart;
+using chart::testing::RingFixture;
+
+namespace {
+
+const QDateTime kNoon(QDate(2024, 3, 5), QTime(12, 0, 0));
+
+std::vector<int> LoadedIds(const ChartState& s, int count)
+{
+    std::vector<int> ids;
+    for (int j = 1; j <= count; ++j)
+        ids.push_back(static_cast<int>(s.TrendVal[7][j]));
+    return ids;
+}
+
+std::vector<int> Ids(std::initializer_list<std::pair<int, int>> ranges)
+{
+    std::vector<int> ids;
+    for (auto [from, to] : ranges)
+        for (int id = from; id <= to; ++id)
+            ids.push_back(id);
+    return ids;
+}
+
+// A full short ring whose newest row is id 100: ids 101..65500 are older
+// than 1..100. Built once; loads only read it.
+class FullRing : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ring = new RingFixture;
+        ring->WriteRing(QStringLiteral("pv_data"), 100, 65500, kNoon);
+        ring->SetHeads(100, 0);
+    }
+    static void TearDownTestSuite() { delete ring; ring = nullptr; }
+    static RingFixture* ring;
+};
+RingFixture* FullRing::ring = nullptr;
+
+} // namespace
+
+TEST_F(FullRing, WindowEndSelectsTheIdsInTimeOrder)
+{
+    struct Case {
+        int end, size;
+        std::vector<int> ids;
+    };
+    const std::vector<Case> cases = {
+        {1000, 241, Ids({{760, 1000}})},
+        {100, 241, Ids({{65360, 65500}, {1, 100}})},     // across the wrap
+        {65500, 241, Ids({{65260, 65500}})},
+        {0, 241, Ids({{65260, 65500}})},                 // an empty ring's head
+        {940, 321, Ids({{620, 940}})},                   // a paged window
+        {40, 321, Ids({{65220, 65500}, {1, 40}})},
+    };
+    for (const Case& c : cases) {
+        ChartState s;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(ring->Database());
+        s.WindowEnd = c.end;
+        s.WindowSize = c.size;
+        w.LoadTrendWindow();
+        EXPECT_EQ(LoadedIds(s, c.size), c.ids) << "window end " << c.end;
+        EXPECT_EQ(s.TrendVal[7][c.size + 1], 0) << "window end " << c.end;
+        EXPECT_EQ(s.TrendVal[7][0], 0);
+    }
+}
+
+TEST_F(FullRing, LiveLoadStartsFromTheHeadAndSeesTheWrap)
+{
+    ChartState s;
+    s.ZoomLevel = 1;
+    TrendWindow w(s, kOverviewChart);
+    w.SetDatabase(ring->Database());
+    w.LiveLoad();
+    EXPECT_EQ(s.HeadId, 100);
+    EXPECT_TRUE(s.RingWrapped);
+    EXPECT_EQ(s.WindowStart, 65359);
+    EXPECT_EQ(s.LastIndex, 241);
+    EXPECT_EQ(s.TrendVal[7][241], 100);
+    EXPECT_EQ(s.TrendVal[7][1], 65360);
+}
+
+TEST(TrendWindow, ShortAndEmptyRings)
+{
+    RingFixture ring;
+    ChartState s;
+    TrendWindow w(s, kOverviewChart);
+    w.SetDatabase(ring.Database());
+
+    // Empty ring, head 0: nothing to load, nothing marked.
+    w.LiveLoad();
+    EXPECT_FALSE(s.RingWrapped);
+    for (int j = 0; j <= 241; ++j) {
+        EXPECT_EQ(s.TrendTime[j], 0);
+        EXPECT_EQ(s.GapMark[j], 0) << j;
+    }
+
+    // 100 rows, ids 1..100, the newest at noon: samples 1..100, the rest
+    // zero, and the drop to the empty sample 101 is a gap.
+    ring.WriteRing(QStringLiteral("pv_data"), 100, 100, kNoon);
+    ring.SetHeads(100, 0);
+    w.LiveLoad();
+    EXPECT_FALSE(s.RingWrapped);
+    EXPECT_EQ(LoadedIds(s, 100), Ids({{1, 100}}));
+    EXPECT_EQ(s.TrendVal[7][101], 0);
+    EXPECT_EQ(s.GapMark[1], 1);      // sample 0 is empty: time 0
+    EXPECT_EQ(s.GapMark[2], 0);
+    EXPECT_EQ(s.GapMark[101], 101);
+    EXPECT_EQ(s.GapMark[102], 0);
+}
+
+TEST(TrendWindow, MissingDatabaseGivesZeros)
+{
+    ChartState s;
+    s.HeadId = 7;
+    TrendWindow w(s, kOverviewChart);
+    w.SetDatabase(QSqlDatabase());
+    s.TrendVal[0][5] = 3;
+    w.LiveLoad();
+    EXPECT_EQ(s.HeadId, 7);   // the head read failed: kept
+    EXPECT_EQ(s.TrendVal[0][5], 0);
+}
+
+TEST(TrendWindow, GapBoundaries)
+{
+    // Sample 1 after the empty sample 0, then steps of 299 and 300 s; a
+    // step across midnight is marked although it is one second long (the
+    // test compares times of day only, as the chart always has).
+    struct Case {
+        QTime first;
+        int step;
+        bool firstMarked, secondMarked;
+    };
+    const std::vector<Case> cases = {
+        {QTime(0, 4, 59), 299, false, false},
+        {QTime(0, 5, 0), 300, true, true},
+        {QTime(10, 0, 0), 299, true, false},
+        {QTime(23, 59, 59), 1, true, true},    // second sample at 00:00:00
+    };
+    for (const Case& c : cases) {
+        RingFixture ring;
+        const QDateTime t1(QDate(2024, 3, 5), c.first);
+        ring.WriteRow(QStringLiteral("pv_data"), 1, t1, {});
+        ring.WriteRow(QStringLiteral("pv_data"), 2, t1.addSecs(c.step), {});
+        ring.WriteRow(QStringLiteral("pv_data"), 3, t1.addSecs(c.step + 1), {});
+        ChartState s;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(ring.Database());
+        s.WindowEnd = 3;
+        s.WindowSize = 3;
+        w.LoadTrendWindow();
+        EXPECT_EQ(s.GapMark[1] != 0, c.firstMarked) << c.first.toString().toStdString();
+        EXPECT_EQ(s.GapMark[2] != 0, c.secondMarked) << c.first.toString().toStdString();
+        EXPECT_EQ(s.GapMark[3], 0);
+    }
+}
+
+TEST(TrendWindow, HistoryWindowReadsTheLongRing)
+{
+    RingFixture ring;
+    ring.WriteRing(QStringLiteral("Lpv_wdjl"), 500, 500, kNoon, 10);
+    ring.WriteRing(QStringLiteral("pv_data"), 9, 9, kNoon);
+    ring.SetHeads(9, 500);
+    ChartState s;
+    TrendWindow w(s, kHistoryChart);
+    w.SetDatabase(ring.Database());
+    w.LiveLoad();
+    EXPECT_EQ(s.HeadId, 500);
+    EXPECT_EQ(LoadedIds(s, 241), Ids({{260, 500}}));
+}
+
+TEST(TrendWindow, ReloadComesAtOrPastThePointOfTheZoomLevel)
+{
+    RingFixture ring;
+    ring.WriteRing(QStringLiteral("pv_data"), 1000, 1000, kNoon);
+    ring.SetHeads(1000, 0);
+    const std::array<float, 8> live{1, 2, 3, 4, 5, 6, 7, 8};
+    for (int zoom = 1; zoom <= 4; ++zoom) {
+        ChartState s;
+        s.ZoomLevel = zoom;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(ring.Database());
+        w.LiveLoad();
+        int reloadedAt = 0;
+        for (int n = 1; n <= 100 && !reloadedAt; ++n)
+            if (w.LiveAppend(live, {45000, 0.5}))
+                reloadedAt = n;
+        EXPECT_EQ(reloadedAt, 20 * zoom) << "zoom " << zoom;
+        // The reload leaves the live values in sample 241, over the row
+        // just loaded; value 7 is not appended.
+        EXPECT_EQ(s.WriteIndex, 241);
+        EXPECT_EQ(s.TrendVal[6][241], 7);
+        EXPECT_EQ(s.TrendVal[7][241], 1000);
+        EXPECT_EQ(s.TrendDate[241], 45000);
+    }
+
+    // Zoomed in from 4 to 1 with 50 samples appended: the next append is
+    // past 261 and reloads, so the curve goes on; no index leaves 0..322.
+    ChartState s;
+    s.ZoomLevel = 4;
+    TrendWindow w(s, kOverviewChart);
+    w.SetDatabase(ring.Database());
+    w.LiveLoad();
+    for (int n = 0; n < 50; ++n)
+        w.LiveAppend(live, {45000, 0.5});
+    EXPECT_EQ(s.LastIndex, 291);
+    s.ZoomLevel = 1;
+    EXPECT_TRUE(w.LiveAppend(live, {45000, 0.5}));
+    EXPECT_EQ(s.LastIndex, 241);
+}
+
+#include "platform/db/DatabaseFile.h"
+#include <QTemporaryDir>
+
+TEST(TrendWindow, LoadsFromTheInstalledDatabase)
+{
+    QTemporaryDir dir;
+    const QByteArray old = qgetenv("ZC4160_DB");
+    qputenv("ZC4160_DB", dir.filePath("Rdatabj.db").toUtf8());
+    ASSERT_TRUE(db::InstallIfMissing());
+    {
+        QSqlDatabase d = db::OpenConnection(QStringLiteral("chart-install-test"));
+        ASSERT_TRUE(d.isOpen());
+        QSqlQuery q(d);
+        d.transaction();
+        q.prepare(QStringLiteral("insert into pv_data values (?,?,?,?,?,?,?,?,?,?,?)"));
+        for (int id = 1; id <= 300; ++id) {
+            const basic::DayStamp st = basic::SplitDayStamp(kNoon.addSecs(id - 300));
+            QVariantList row{id, st.date, st.time};
+            for (int k = 0; k < 8; ++k)
+                row << (k == 7 ? double(id) : 1.0);
+            for (int i = 0; i < row.size(); ++i)
+                q.bindValue(i, row[i]);
+            ASSERT_TRUE(q.exec());
+        }
+        d.commit();
+        q.exec(QStringLiteral("update sl_void set ShortHead = 300, ShortHeadCopy = 300"));
+        ChartState s;
+        s.ZoomLevel = 1;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(d);
+        w.LiveLoad();
+        EXPECT_EQ(s.HeadId, 300);
+        EXPECT_FALSE(s.RingWrapped);
+        EXPECT_EQ(LoadedIds(s, 241), Ids({{60, 300}}));
+    }
+    db::CloseConnection(QStringLiteral("chart-install-test"));
+    qputenv("ZC4160_DB", old);
+}
