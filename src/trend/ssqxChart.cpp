@@ -94,7 +94,6 @@ OverviewChart* ChartOf(ssqx& w)
 void InstallOverviewChart()
 {
     OverviewChartHooks& hooks = ssqx::ChartHooks();
-    hooks.setCurveOpen = [](bool open) { CurveOpen = open; };
     hooks.setUpAtLoad = [](ssqx& w) {
         auto* chart = ChartOf(w);
         if (!chart)
