@@ -373,6 +373,9 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
     const Fault fault = fault_.load();
     if (station != options_.station && station != 0)
         return;
+    for (unsigned n = silentNext_.load(); n > 0;)
+        if (silentNext_.compare_exchange_weak(n, n - 1))
+            return;
     if (fault == Fault::NoAnswer || fault == Fault::LineClosed)
         return;
     const uint8_t function = request[1];

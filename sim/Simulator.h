@@ -32,7 +32,10 @@
 //   back to None opens a new pseudo-terminal and links the path to it again.
 //   Only None and DamagedCrc let a request act on the registers (with a
 //   damaged answer the controller did the work; with the others the request
-//   is taken as never having reached it).
+//   is taken as never having reached it). silenceNext(n) makes the next n
+//   requests for the simulator's station go unanswered (and unacted on)
+//   whatever the fault, then the fault set applies again: a single lost
+//   answer, as a retry sees it.
 // - Pacing (setPacing(baud), 0 for none): each answer goes out once the
 //   request and the answer would have crossed a real line at that rate (11-bit
 //   characters, 3.5-character gaps, 1.75 ms above 19200 baud).
@@ -112,6 +115,7 @@ public:
 
     void setFault(Fault fault);
     Fault fault() const { return fault_.load(); }
+    void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
 
@@ -131,6 +135,7 @@ private:
 
     Options options_;
     std::atomic<Fault> fault_{Fault::None};
+    std::atomic<unsigned> silentNext_{0};
     std::atomic<int> pacingBaud_{0};
     std::atomic<bool> processRunning_{true};
     std::atomic<bool> running_{false};
