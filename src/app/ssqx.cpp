@@ -1,5 +1,6 @@
 #include "app/ssqx.h"
 
+#include "app/Pages.h"
 #include "app/StatusPanel.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
@@ -15,6 +16,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <span>
 
 using forms::PlaceTwips;
@@ -153,37 +157,45 @@ QString DesignText(panel::LabelArray array, int element)
     return QString::number(element);
 }
 
-// Command rows on SSTab2: caption, read-back label, input, button.
+// Command rows on SSTab2: caption, input, button, and the register the row
+// writes, whose read-back label D_4WW(register - 1) stands beside it. A
+// list row sends the leading number of its list's text; a typed row sends
+// ten times its box's number, when that lies within the row's range.
 enum class Tab2 { FixedSv, Program, CommDo };
+struct Range {
+    double min, max;
+};
 struct CommandRow {
     Tab2 tab;
     const char* caption;
-    int element;                                  // D_4WW
+    int reg;
     forms::DropDownList* ssqx::* list;            // or nullptr
     int textBox;                                  // Text1 index, or -1
+    Range accepted;                               // typed rows
     forms::CommandButton* ssqx::* button;
     void (ssqx::*click)();
 };
+constexpr Range kList{};
 constexpr CommandRow kCommandRows[] = {
-    {Tab2::FixedSv, "A/M/STB", 308, &ssqx::Combo32, -1, &ssqx::Command11, &ssqx::Command11_Click},
-    {Tab2::FixedSv, "SV1/SV2", 309, &ssqx::Combo3, -1, &ssqx::Command12, &ssqx::Command12_Click},
-    {Tab2::FixedSv, "SV/PROG", 310, &ssqx::Combo4, -1, &ssqx::Command13, &ssqx::Command13_Click},
-    {Tab2::FixedSv, "ATUN", 312, &ssqx::Combo5, -1, &ssqx::Command17, &ssqx::Command17_Click},
-    {Tab2::FixedSv, "OP", 300, nullptr, 300, &ssqx::Command18, &ssqx::Command18_Click},
-    {Tab2::FixedSv, "SV1", 301, nullptr, 301, &ssqx::Command19, &ssqx::Command19_Click},
-    {Tab2::FixedSv, "SV2", 302, nullptr, 302, &ssqx::Command20, &ssqx::Command20_Click},
-    {Tab2::Program, "程序状态", 304, &ssqx::Combo6, -1, &ssqx::Command25, &ssqx::Command25_Click},
-    {Tab2::Program, "曲线选择", 306, &ssqx::Combo7, -1, &ssqx::Command27, &ssqx::Command27_Click},
-    {Tab2::Program, "程序跳段", 305, nullptr, 305, &ssqx::Command28, &ssqx::Command28_Click},
-    {Tab2::CommDo, "Force DO1", 316, &ssqx::Combo8, -1, &ssqx::Command30, &ssqx::Command30_Click},
-    {Tab2::CommDo, "Force DO2", 317, &ssqx::Combo9, -1, &ssqx::Command31, &ssqx::Command31_Click},
-    {Tab2::CommDo, "Force DO3", 318, &ssqx::Combo10, -1, &ssqx::Command32, &ssqx::Command32_Click},
-    {Tab2::CommDo, "Force DO4", 319, &ssqx::Combo11, -1, &ssqx::Command33, &ssqx::Command33_Click},
-    {Tab2::CommDo, "Force DO5", 320, &ssqx::Combo12, -1, &ssqx::Command34, &ssqx::Command34_Click},
-    {Tab2::CommDo, "Force DO6", 321, &ssqx::Combo13, -1, &ssqx::Command35, &ssqx::Command35_Click},
-    {Tab2::CommDo, "Force DO7", 322, &ssqx::Combo14, -1, &ssqx::Command36, &ssqx::Command36_Click},
-    {Tab2::CommDo, "Force DO8", 323, &ssqx::Combo15, -1, &ssqx::Command37, &ssqx::Command37_Click},
-    {Tab2::CommDo, "Force DO9", 324, &ssqx::Combo16, -1, &ssqx::Command38, &ssqx::Command38_Click},
+    {Tab2::FixedSv, "A/M/STB", 309, &ssqx::Combo32, -1, kList, &ssqx::Command11, &ssqx::Command11_Click},
+    {Tab2::FixedSv, "SV1/SV2", 310, &ssqx::Combo3, -1, kList, &ssqx::Command12, &ssqx::Command12_Click},
+    {Tab2::FixedSv, "SV/PROG", 311, &ssqx::Combo4, -1, kList, &ssqx::Command13, &ssqx::Command13_Click},
+    {Tab2::FixedSv, "ATUN", 313, &ssqx::Combo5, -1, kList, &ssqx::Command17, &ssqx::Command17_Click},
+    {Tab2::FixedSv, "OP", 301, nullptr, 300, {0, 100}, &ssqx::Command18, &ssqx::Command18_Click},
+    {Tab2::FixedSv, "SV1", 302, nullptr, 301, {-99999, 99999}, &ssqx::Command19, &ssqx::Command19_Click},
+    {Tab2::FixedSv, "SV2", 303, nullptr, 302, {-99999, 99999}, &ssqx::Command20, &ssqx::Command20_Click},
+    {Tab2::Program, "程序状态", 305, &ssqx::Combo6, -1, kList, &ssqx::Command25, &ssqx::Command25_Click},
+    {Tab2::Program, "曲线选择", 307, &ssqx::Combo7, -1, kList, &ssqx::Command27, &ssqx::Command27_Click},
+    {Tab2::Program, "程序跳段", 306, nullptr, 305, {0, 50}, &ssqx::Command28, &ssqx::Command28_Click},
+    {Tab2::CommDo, "Force DO1", 317, &ssqx::Combo8, -1, kList, &ssqx::Command30, &ssqx::Command30_Click},
+    {Tab2::CommDo, "Force DO2", 318, &ssqx::Combo9, -1, kList, &ssqx::Command31, &ssqx::Command31_Click},
+    {Tab2::CommDo, "Force DO3", 319, &ssqx::Combo10, -1, kList, &ssqx::Command32, &ssqx::Command32_Click},
+    {Tab2::CommDo, "Force DO4", 320, &ssqx::Combo11, -1, kList, &ssqx::Command33, &ssqx::Command33_Click},
+    {Tab2::CommDo, "Force DO5", 321, &ssqx::Combo12, -1, kList, &ssqx::Command34, &ssqx::Command34_Click},
+    {Tab2::CommDo, "Force DO6", 322, &ssqx::Combo13, -1, kList, &ssqx::Command35, &ssqx::Command35_Click},
+    {Tab2::CommDo, "Force DO7", 323, &ssqx::Combo14, -1, kList, &ssqx::Command36, &ssqx::Command36_Click},
+    {Tab2::CommDo, "Force DO8", 324, &ssqx::Combo15, -1, kList, &ssqx::Command37, &ssqx::Command37_Click},
+    {Tab2::CommDo, "Force DO9", 325, &ssqx::Combo16, -1, kList, &ssqx::Command38, &ssqx::Command38_Click},
 };
 // Inside a command tab page: row pitch, and the columns of value label,
 // input and button.
@@ -502,8 +514,9 @@ void ssqx::BuildLayout()
         const int top = kRowFirstValueTop + kRowPitch * rowsOnPage[row.tab]++;
         Caption(page, kRowValueLeft, top, kRowInputLeft - kRowValueLeft + kRowInputWidth,
                 Utf8(row.caption));
-        D_4WW[static_cast<size_t>(row.element)] =
-            ValueLabel(page, kRowValueLeft, top, DesignText(panel::LabelArray::D_4WW, row.element));
+        const int element = row.reg - 1;
+        D_4WW[static_cast<size_t>(element)] =
+            ValueLabel(page, kRowValueLeft, top, DesignText(panel::LabelArray::D_4WW, element));
         if (row.list) {
             auto* list = new forms::DropDownList(page);
             PlaceTwips(list, kRowInputLeft, top - 30, kRowInputWidth, 345);
@@ -691,13 +704,129 @@ void ssqx::Form_Load()
 
 void ssqx::Form_Unload()
 {
-    if (ChartHooks().unload)
-        ChartHooks().unload(*this);
-    db::CloseConnection(kConnection);
+    CloseDatabase();
     CurveOpen = false;
     Timer1.stop();
     Timer2.stop();
     Timer3.stop();
+}
+
+void ssqx::CloseDatabase()
+{
+    if (ChartHooks().unload)
+        ChartHooks().unload(*this);
+    db::CloseConnection(kConnection);
+}
+
+// ---- Command rows ---------------------------------------------------------
+
+namespace {
+
+// CommPar elements that carry a command's value just before it is sent.
+constexpr size_t kListValue = 19;
+constexpr size_t kTypedValue = 24;
+
+// The leading number of the list's text goes out as it is: the controller
+// judges it. A number the Modbus layer cannot carry (outside -32768 to
+// 65535) the layer refuses unsent. A number too large for a whole number
+// sends nothing, rather than whatever an earlier command left in
+// CommPar(19).
+void ComboWrite(const QString& text, int reg)
+{
+    if (!basic::AssignRounded(CommPar[kListValue], basic::LeadingNumber(text)))
+        return;
+    WriteRegister(reg, CommPar[kListValue], WriteRule::NoAnswer);
+}
+
+// Ten times the typed number, when the number lies within the row's range
+// (both ends accepted; a number beyond double range is outside). The four
+// quantities are signed and the poll reads them back sign-extended, so a
+// ten-fold outside -32768 to 32767 is not sent either: any value put in its
+// place would come back as another number.
+void ScaledWrite(const QString& text, Range accepted, int reg)
+{
+    const double x = basic::LeadingNumber(text);
+    if (!(x >= accepted.min && x <= accepted.max))
+        return;
+    const std::optional<int16_t> tenfold = basic::RoundToInteger(x * 10);
+    if (!tenfold)
+        return;
+    CommPar[kTypedValue] = *tenfold;
+    WriteRegister(reg, CommPar[kTypedValue], WriteRule::NoAnswer);
+}
+
+// One press of a row's "确定": nothing is shown and nothing read back; the
+// poll brings what the controller then holds into the row's label.
+void SendCommand(ssqx& window, void (ssqx::*click)())
+{
+    for (const CommandRow& row : kCommandRows) {
+        if (row.click != click)
+            continue;
+        if (row.list) {
+            if (const forms::DropDownList* list = window.*row.list)
+                ComboWrite(list->currentText(), row.reg);
+        } else if (const QLineEdit* box = window.Text1[static_cast<size_t>(row.textBox)]) {
+            ScaledWrite(box->text(), row.accepted, row.reg);
+        }
+        return;
+    }
+}
+
+} // namespace
+
+void ssqx::Command11_Click() { SendCommand(*this, &ssqx::Command11_Click); }
+void ssqx::Command12_Click() { SendCommand(*this, &ssqx::Command12_Click); }
+void ssqx::Command13_Click() { SendCommand(*this, &ssqx::Command13_Click); }
+void ssqx::Command17_Click() { SendCommand(*this, &ssqx::Command17_Click); }
+void ssqx::Command18_Click() { SendCommand(*this, &ssqx::Command18_Click); }
+void ssqx::Command19_Click() { SendCommand(*this, &ssqx::Command19_Click); }
+void ssqx::Command20_Click() { SendCommand(*this, &ssqx::Command20_Click); }
+void ssqx::Command25_Click() { SendCommand(*this, &ssqx::Command25_Click); }
+void ssqx::Command27_Click() { SendCommand(*this, &ssqx::Command27_Click); }
+void ssqx::Command28_Click() { SendCommand(*this, &ssqx::Command28_Click); }
+void ssqx::Command30_Click() { SendCommand(*this, &ssqx::Command30_Click); }
+void ssqx::Command31_Click() { SendCommand(*this, &ssqx::Command31_Click); }
+void ssqx::Command32_Click() { SendCommand(*this, &ssqx::Command32_Click); }
+void ssqx::Command33_Click() { SendCommand(*this, &ssqx::Command33_Click); }
+void ssqx::Command34_Click() { SendCommand(*this, &ssqx::Command34_Click); }
+void ssqx::Command35_Click() { SendCommand(*this, &ssqx::Command35_Click); }
+void ssqx::Command36_Click() { SendCommand(*this, &ssqx::Command36_Click); }
+void ssqx::Command37_Click() { SendCommand(*this, &ssqx::Command37_Click); }
+void ssqx::Command38_Click() { SendCommand(*this, &ssqx::Command38_Click); }
+
+// ---- Pages and exit -------------------------------------------------------
+
+void ssqx::Command14_Click() { OpenPage(Page::Tech); }
+void ssqx::Command15_Click() { OpenPage(Page::ALM1); }
+void ssqx::Command16_Click() { OpenPage(Page::PIDC); }
+void ssqx::Command21_Click() { OpenPage(Page::CONFIG1); }
+void ssqx::Command22_Click() { OpenPage(Page::FenzuPID); }
+void ssqx::Command24_Click() { OpenPage(Page::Fenzuout1); }
+void ssqx::Command39_Click() { OpenPage(Page::TimeSet); }
+void ssqx::Command40_Click() { OpenPage(Page::EtheernetSET); }
+
+std::function<void()>& ssqx::EndProcess()
+{
+    // No quit of the event loop: that would run the other windows' unloads
+    // and the library's clean-up, and the design ends here instead. The
+    // recorder's rows are committed as they are written (WAL), so the
+    // database needs nothing more; only buffered output is flushed.
+    static std::function<void()> end = [] {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    return end;
+}
+
+void ssqx::Command1_Click()
+{
+    CloseDatabase();
+    CloseGuard = false;
+    Unload();
+    // The unload has released the default instance; only the static end
+    // remains.
+    if (const std::function<void()> end = EndProcess())
+        end();
 }
 
 void ssqx::Command9_Click()

@@ -31,8 +31,10 @@ struct OverviewChartHooks {
     std::function<void(ssqx&)> clockTick;    // Timer3, every second
     // A key the window sees before its controls; true when used up.
     std::function<bool(ssqx&, QKeyEvent*)> keyDown;
-    // The chart's part of an unload that goes through, before the connection
-    // closes.
+    // The chart's part of closing the window's database, before the
+    // connection closes: its record set closed, the chart gone with it. Run
+    // by "退出" and again by the unload, so a second call must find nothing
+    // left to do.
     std::function<void(ssqx&)> unload;
 };
 
@@ -127,37 +129,50 @@ public:
     void Timer3_Timer();
     void RefreshStatusPanel();
 
-    // The command rows, the navigation, the pages and the exit: their
-    // behaviour comes with the commands and navigation of the window.
-    void Command11_Click() {}
-    void Command12_Click() {}
-    void Command13_Click() {}
-    void Command17_Click() {}
-    void Command18_Click() {}
-    void Command19_Click() {}
-    void Command20_Click() {}
-    void Command25_Click() {}
-    void Command27_Click() {}
-    void Command28_Click() {}
-    void Command30_Click() {}
-    void Command31_Click() {}
-    void Command32_Click() {}
-    void Command33_Click() {}
-    void Command34_Click() {}
-    void Command35_Click() {}
-    void Command36_Click() {}
-    void Command37_Click() {}
-    void Command38_Click() {}
-    void Command14_Click() {}
-    void Command15_Click() {}
-    void Command16_Click() {}
-    void Command21_Click() {}
-    void Command22_Click() {}
-    void Command24_Click() {}
+    // The command rows: each sends its list's leading number or ten times
+    // its typed value to its register of the command block.
+    void Command11_Click();
+    void Command12_Click();
+    void Command13_Click();
+    void Command17_Click();
+    void Command18_Click();
+    void Command19_Click();
+    void Command20_Click();
+    void Command25_Click();
+    void Command27_Click();
+    void Command28_Click();
+    void Command30_Click();
+    void Command31_Click();
+    void Command32_Click();
+    void Command33_Click();
+    void Command34_Click();
+    void Command35_Click();
+    void Command36_Click();
+    void Command37_Click();
+    void Command38_Click();
+    // The page buttons (see app/Pages.h).
+    void Command14_Click();
+    void Command15_Click();
+    void Command16_Click();
+    void Command21_Click();
+    void Command22_Click();
+    void Command24_Click();
+    void Command39_Click();
+    void Command40_Click();
     void Command23_Click() {}  // "参数校准": hidden, does nothing
-    void Command1_Click() {}
-    void Command39_Click() {}
-    void Command40_Click() {}
+    // "退出", also reached with Esc: closes the window's database, unloads
+    // it and ends the station.
+    void Command1_Click();
+
+    // How "退出" ends the process once the overview is unloaded: at once,
+    // with no other window unloaded and the serial port left as it is.
+    // Replaceable so that tests can press "退出" without ending themselves.
+    static std::function<void()>& EndProcess();
+
+    // The record set of the chart and the window's connection closed and
+    // released; what is closed already is skipped.
+    void CloseDatabase();
+
     void Command41_Click() {}
 
 protected:

@@ -1,0 +1,58 @@
+#include "app/Pages.h"
+
+#include "app/ssqx.h"
+
+#include <array>
+
+namespace {
+
+struct PageWindow {
+    Page page;
+    PageOpener open;
+};
+
+// Each page's window, in the order of the enum; nullptr where the window is
+// not built yet.
+constexpr PageWindow kPageWindows[] = {
+    {Page::Tech, nullptr},
+    {Page::ALM1, nullptr},
+    {Page::PIDC, nullptr},
+    {Page::CONFIG1, nullptr},
+    {Page::FenzuPID, nullptr},
+    {Page::Fenzuout1, nullptr},
+    {Page::TimeSet, nullptr},
+    {Page::EtheernetSET, nullptr},
+};
+static_assert(std::size(kPageWindows) == kPageCount);
+
+std::array<PageOpener, kPageCount>& Openers()
+{
+    static std::array<PageOpener, kPageCount> openers = [] {
+        std::array<PageOpener, kPageCount> table{};
+        for (const PageWindow& w : kPageWindows)
+            table[static_cast<size_t>(w.page)] = w.open;
+        return table;
+    }();
+    return openers;
+}
+
+} // namespace
+
+PageOpener& PageOpenerOf(Page page) { return Openers()[static_cast<size_t>(page)]; }
+
+void OpenPage(Page page)
+{
+    const PageOpener open = PageOpenerOf(page);
+    if (!open)
+        return;
+    if (forms::IsLoaded<ssqx>())
+        forms::Instance<ssqx>().hide();
+    open();
+}
+
+void ClosePage(forms::Form& page)
+{
+    page.CloseGuard = false;
+    page.Unload();
+    forms::Instance<ssqx>().show();
+}
