@@ -1,0 +1,249 @@
+// The overview's nineteen command rows, seen from the line: what the
+// simulated controller receives for a control text or a typed value.
+
+#include "OverviewFixture.h"
+
+#include "platform/modbus/modbus_rtu.h"
+
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <memory>
+#include <optional>
+
+namespace {
+
+using testsupport::LetTheLineSettle;
+
+// Port 1 opened at 38400 baud, even parity, station 1, on a simulated
+// controller whose process stands still; the poll stays off, so the line
+// carries only what the commands send.
+class CommandRowsTest : public testsupport::OverviewFixture {
+protected:
+    void SetUp() override
+    {
+        OverviewFixture::SetUp();
+        line = std::make_unique<testsupport::SimLine>(1);
+        ASSERT_TRUE(line->started());
+        ASSERT_EQ(OpenPort_Modbus(1, 3, 2), 0);
+        CommPar[0] = 1;
+        CommPar[3] = 1;
+        window->show();
+    }
+    void TearDown() override
+    {
+        line.reset();
+        OverviewFixture::TearDown();
+    }
+    // The single-register writes that reached the controller, as
+    // (register, 16-bit value).
+    std::vector<std::pair<int, uint16_t>> Writes()
+    {
+        std::vector<std::pair<int, uint16_t>> writes;
+        for (const zc4160sim::Request& r : (*line)->requests())
+            if (r.function == 6 && r.station == 1)
+                writes.emplace_back(r.reg(), r.countOrValue);
+        return writes;
+    }
+    std::unique_ptr<testsupport::SimLine> line;
+};
+
+struct RowCase {
+    const char* row;
+    forms::CommandButton* ssqx::* button;
+    forms::DropDownList* ssqx::* list;  // or nullptr for a typed value
+    int box;                            // Text1 index of a typed value
+    const char* text;
+    int reg;
+    std::optional<int> sent;            // nothing sent when empty
+};
+
+constexpr auto none = std::nullopt;
+
+const RowCase kRowCases[] = {
+    // Each list row with an item of its own.
+    {"A/M/STB", &ssqx::Command11, &ssqx::Combo32, -1, "1:手动 ", 309, 1},
+    {"A/M/STB", &ssqx::Command11, &ssqx::Combo32, -1, "2:待机 ", 309, 2},
+    {"SV1/SV2", &ssqx::Command12, &ssqx::Combo3, -1, "1:设定值SV2 ", 310, 1},
+    {"SV/PROG", &ssqx::Command13, &ssqx::Combo4, -1, "1:程序模式 ", 311, 1},
+    {"ATUN", &ssqx::Command17, &ssqx::Combo5, -1, "1:自整定开 ", 313, 1},
+    {"程序状态", &ssqx::Command25, &ssqx::Combo6, -1, "4:结束 ", 305, 4},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "20 ", 307, 20},
+    {"Force DO1", &ssqx::Command30, &ssqx::Combo8, -1, "1:CLOSE ", 317, 1},
+    {"Force DO2", &ssqx::Command31, &ssqx::Combo9, -1, "1:CLOSE ", 318, 1},
+    {"Force DO3", &ssqx::Command32, &ssqx::Combo10, -1, "1:CLOSE ", 319, 1},
+    {"Force DO4", &ssqx::Command33, &ssqx::Combo11, -1, "1:CLOSE ", 320, 1},
+    {"Force DO5", &ssqx::Command34, &ssqx::Combo12, -1, "1:CLOSE ", 321, 1},
+    {"Force DO6", &ssqx::Command35, &ssqx::Combo13, -1, "1:CLOSE ", 322, 1},
+    {"Force DO7", &ssqx::Command36, &ssqx::Combo14, -1, "1:CLOSE ", 323, 1},
+    {"Force DO8", &ssqx::Command37, &ssqx::Combo15, -1, "1:CLOSE ", 324, 1},
+    {"Force DO9", &ssqx::Command38, &ssqx::Combo16, -1, "0:OPEN ", 325, 0},
+    // Typed into a list: the leading number, rounded half to even, goes out
+    // as it is while the line can carry it.
+    {"A/M/STB", &ssqx::Command11, &ssqx::Combo32, -1, "abc", 309, 0},
+    {"A/M/STB", &ssqx::Command11, &ssqx::Combo32, -1, "2.5", 309, 2},
+    {"A/M/STB", &ssqx::Command11, &ssqx::Combo32, -1, "3.5", 309, 4},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, " 3 5x", 307, 35},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "-32768", 307, -32768},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "40000", 307, 40000},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "65535", 307, 65535},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "65536", 307, none},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "-32769", 307, none},
+    // Too large for a whole number: nothing, not the stale CommPar(19).
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "99999999999", 307, none},
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "1e999", 307, none},
+    // OP: 0 to 100, sent at ten times.
+    {"OP", &ssqx::Command18, nullptr, 300, "100", 301, 1000},
+    {"OP", &ssqx::Command18, nullptr, 300, "0", 301, 0},
+    {"OP", &ssqx::Command18, nullptr, 300, "", 301, 0},
+    {"OP", &ssqx::Command18, nullptr, 300, "text", 301, 0},
+    {"OP", &ssqx::Command18, nullptr, 300, "0.25", 301, 2},
+    {"OP", &ssqx::Command18, nullptr, 300, "0.75", 301, 8},
+    {"OP", &ssqx::Command18, nullptr, 300, "5E1", 301, 500},
+    {"OP", &ssqx::Command18, nullptr, 300, "100.01", 301, none},
+    {"OP", &ssqx::Command18, nullptr, 300, "-0.5", 301, none},
+    {"OP", &ssqx::Command18, nullptr, 300, "1e999", 301, none},
+    // SV1 and SV2: signed, the ten-fold within 16 bits.
+    {"SV1", &ssqx::Command19, nullptr, 301, "25", 302, 250},
+    {"SV1", &ssqx::Command19, nullptr, 301, "-12.34", 302, -123},
+    {"SV1", &ssqx::Command19, nullptr, 301, "2.5e2", 302, 2500},
+    {"SV1", &ssqx::Command19, nullptr, 301, "-3276.8", 302, -32768},
+    {"SV1", &ssqx::Command19, nullptr, 301, "3276.7", 302, 32767},
+    {"SV1", &ssqx::Command19, nullptr, 301, "3276.75", 302, none},   // 32767.5 rounds to 32768
+    {"SV1", &ssqx::Command19, nullptr, 301, "4000", 302, none},
+    {"SV1", &ssqx::Command19, nullptr, 301, "-99999", 302, none},
+    {"SV1", &ssqx::Command19, nullptr, 301, "99999.5", 302, none},
+    {"SV1", &ssqx::Command19, nullptr, 301, "-1e999", 302, none},
+    {"SV2", &ssqx::Command20, nullptr, 302, "-1", 303, -10},
+    {"SV2", &ssqx::Command20, nullptr, 302, "1 2.5", 303, 125},
+    {"SV2", &ssqx::Command20, nullptr, 302, "-3276.9", 303, none},
+    // The program jump: 0 to 50.
+    {"程序跳段", &ssqx::Command28, nullptr, 305, "50", 306, 500},
+    {"程序跳段", &ssqx::Command28, nullptr, 305, "12abc", 306, 120},
+    {"程序跳段", &ssqx::Command28, nullptr, 305, "51", 306, none},
+    {"程序跳段", &ssqx::Command28, nullptr, 305, "-1", 306, none},
+};
+
+TEST_F(CommandRowsTest, EachRowSendsItsValueToItsRegisterOrNothing)
+{
+    for (const RowCase& c : kRowCases) {
+        SCOPED_TRACE(std::string(c.row) + " \"" + c.text + "\"");
+        if (c.list)
+            (window->*c.list)->SetText(QString::fromUtf8(c.text));
+        else
+            window->Text1[static_cast<size_t>(c.box)]->setText(QString::fromUtf8(c.text));
+        // A stale value from an earlier command, which must never go out
+        // in place of the row's own.
+        CommPar[19] = 7;
+        CommPar[24] = 7;
+        (*line)->clearRequests();
+        (window->*c.button)->click();
+        if (!c.sent)
+            LetTheLineSettle();
+        const auto writes = Writes();
+        if (c.sent) {
+            ASSERT_EQ(writes.size(), 1u);
+            EXPECT_EQ(writes[0].first, c.reg);
+            EXPECT_EQ(writes[0].second, static_cast<uint16_t>(*c.sent));
+            EXPECT_EQ(CommPar[c.list ? 19 : 24], *c.sent);
+        } else {
+            EXPECT_TRUE(writes.empty()) << writes.size() << " sent";
+            EXPECT_EQ((*line)->requests().size(), 0u);
+        }
+        // The input keeps its text and nothing is read back.
+        const QString shown = c.list ? (window->*c.list)->currentText()
+                                     : window->Text1[static_cast<size_t>(c.box)]->text();
+        EXPECT_EQ(shown, QString::fromUtf8(c.text));
+    }
+}
+
+// The controller holds what was sent: the poll's view of a negative SV1 is
+// the number typed, ten-fold.
+TEST_F(CommandRowsTest, RegistersHoldWhatWasSent)
+{
+    window->Text1[301]->setText(QStringLiteral("-3276.8"));
+    window->Command19->click();
+    EXPECT_EQ((*line)->reg(302), -32768);
+    window->Combo12->SetText(QStringLiteral("1:CLOSE "));
+    window->Command34->click();
+    EXPECT_EQ((*line)->reg(321), 1);
+}
+
+// Each press sends again, whatever the controller holds; Enter in a box
+// sends nothing.
+TEST_F(CommandRowsTest, EveryPressSendsAndNoKeySends)
+{
+    window->Combo6->SetText(QStringLiteral("1:运行 "));
+    window->Command25->click();
+    window->Command25->click();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{305, 1}, {305, 1}}));
+
+    (*line)->clearRequests();
+    window->activateWindow();
+    window->Text1[300]->setFocus();
+    window->Text1[300]->setText(QStringLiteral("50"));
+    for (int key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QCoreApplication::sendEvent(window->Text1[300], &press);
+    }
+    LetTheLineSettle();
+    EXPECT_TRUE(Writes().empty());
+}
+
+// A first result of -8888 sends the same write once more; any other result,
+// and the second result whatever it is, nothing further.
+TEST_F(CommandRowsTest, NoAnswerRepeatsOnceOnly)
+{
+    using zc4160sim::Fault;
+    window->Combo32->SetText(QStringLiteral("1:手动 "));
+    window->Text1[302]->setText(QStringLiteral("12.3"));
+    struct Case {
+        const char* what;
+        Fault fault;
+        bool firstLost;
+        forms::CommandButton* ssqx::* button;
+        std::pair<int, uint16_t> write;
+        size_t frames;
+    };
+    const Case cases[] = {
+        {"list, first answer lost", Fault::None, true, &ssqx::Command11, {309, 1}, 2},
+        {"typed, first answer lost", Fault::None, true, &ssqx::Command20, {303, 123}, 2},
+        {"silent controller", Fault::NoAnswer, false, &ssqx::Command11, {309, 1}, 2},
+        {"answers at once", Fault::None, false, &ssqx::Command11, {309, 1}, 1},
+        {"exception answer", Fault::Exception, false, &ssqx::Command11, {309, 1}, 1},
+        {"damaged answer", Fault::DamagedCrc, false, &ssqx::Command20, {303, 123}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        (*line)->setFault(c.fault);
+        if (c.firstLost)
+            (*line)->silenceNext();
+        (*line)->clearRequests();
+        (window->*c.button)->click();
+        LetTheLineSettle();
+        EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>(c.frames, c.write)));
+        (*line)->setFault(Fault::None);
+    }
+    // The repeat after the lost answer reached the controller.
+    EXPECT_EQ((*line)->reg(309), 1);
+}
+
+// Before the first "打开" the write goes to the library with port 0 and
+// station 0, which has no such port open.
+TEST_F(CommandRowsTest, BeforeOpenTheWriteUsesPortAndStationZero)
+{
+    CommPar.fill(0);
+    testsupport::CallLog log;
+    window->Combo32->SetText(QStringLiteral("1:手动 "));
+    window->Command11->click();
+    ASSERT_EQ(log.calls.size(), 1u);
+    EXPECT_EQ(log.calls[0].call, modbus::Call::Write);
+    EXPECT_EQ(log.calls[0].port, 0);
+    EXPECT_EQ(log.calls[0].station, 0);
+    EXPECT_EQ(log.calls[0].reg, 309);
+    EXPECT_EQ(log.calls[0].countOrValue, 1);
+    EXPECT_EQ(log.calls[0].result, modbus::kPortNotOpen);
+    LetTheLineSettle();
+    EXPECT_TRUE(Writes().empty());
+}
+
+} // namespace
