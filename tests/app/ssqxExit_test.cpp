@@ -1,0 +1,159 @@
+// "退出" and Esc: the overview closes its database, unloads and the station
+// ends at once, leaving the port, the poll and the recorder as they were.
+
+#include "OverviewFixture.h"
+
+#include "db/TempDatabase.h"
+#include "trend/RecorderShared.h"
+#include "trend/ssqxChart.h"
+
+#include <QKeyEvent>
+#include <QProcess>
+#include <QSqlDatabase>
+
+namespace {
+
+// What the station looked like when the end came.
+struct AtTheEnd {
+    int ends = 0;
+    bool overviewLoaded = true;
+    bool overviewVisible = true;
+    bool curveOpen = true;
+    bool connection = true;
+    bool pollRunning = false;
+    size_t portCloses = 0;
+};
+
+class ExitTest : public testsupport::OverviewFixture {
+protected:
+    void SetUp() override
+    {
+        OverviewFixture::SetUp();
+        savedEnd = ssqx::EndProcess();
+        ssqx::EndProcess() = [this] {
+            ++end.ends;
+            end.overviewLoaded = forms::IsLoaded<ssqx>();
+            end.overviewVisible = window->isVisible();   // deleted later, not yet
+            end.curveOpen = CurveOpen;
+            end.connection = QSqlDatabase::contains(ssqx::kConnection);
+            end.pollRunning = Met1::instance().Timer1.isActive();
+            end.portCloses = calls.count(modbus::Call::Close);
+        };
+    }
+    void TearDown() override
+    {
+        ssqx::EndProcess() = savedEnd;
+        OverviewFixture::TearDown();
+    }
+    // The chart's hooks as the station installs them, on a fresh overview.
+    void LoadWithTheChart()
+    {
+        window->CloseGuard = false;
+        window->Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        chart::InstallOverviewChart();
+        window = &forms::Instance<ssqx>();
+    }
+    std::function<void()> savedEnd;
+    AtTheEnd end;
+    testsupport::CallLog calls;
+};
+
+void ExpectEndedAsDesigned(const AtTheEnd& end)
+{
+    EXPECT_EQ(end.ends, 1);
+    EXPECT_FALSE(end.overviewLoaded);
+    EXPECT_FALSE(end.overviewVisible);
+    EXPECT_FALSE(end.curveOpen);
+    EXPECT_FALSE(end.connection);
+    EXPECT_TRUE(end.pollRunning);      // no other window's unload ran
+    EXPECT_EQ(end.portCloses, 0u);     // the port goes with the process
+}
+
+TEST_F(ExitTest, ExitButtonEndsWithThePortOpenAndThePollRunning)
+{
+    testsupport::SimLine line{1};
+    ASSERT_TRUE(line.started());
+    LoadWithTheChart();
+    window->show();
+    window->Command9->click();
+    ASSERT_TRUE(testsupport::RunEventsUntil([&] { return line->requests().size() >= 3; }, 10000));
+    window->Command1->click();
+    ExpectEndedAsDesigned(end);
+}
+
+// Esc reaches "退出" through the chart's key handler, whichever control has
+// the focus.
+TEST_F(ExitTest, EscEndsAsExitDoes)
+{
+    LoadWithTheChart();
+    SwitchLivePoll(true);
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    window->Text1[301]->setFocus();
+    QWidget* focus = QApplication::focusWidget();
+    QWidget* target = focus && focus->window() == window ? focus : window;
+    QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &esc);
+    ExpectEndedAsDesigned(end);
+}
+
+// The close box is refused, again and again, and "退出" still leaves.
+TEST_F(ExitTest, CloseBoxIsRefusedAndExitStillLeaves)
+{
+    SwitchLivePoll(true);
+    window->show();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(window->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(forms::IsLoaded<ssqx>());
+        EXPECT_TRUE(window->isVisible());
+        EXPECT_TRUE(window->CloseGuard);
+    }
+    EXPECT_EQ(end.ends, 0);
+    window->Command1->click();
+    ExpectEndedAsDesigned(end);
+}
+
+// The station itself, started as its main() starts it, opened on a
+// simulated controller and ended with Esc: the process ends at once with
+// no exit handler run and no port closed, and the database holds the rows
+// the recorder committed, sound.
+TEST(StationExit, EscEndsTheProcessAndLeavesTheDatabaseSound)
+{
+    testsupport::SimLine line{1};
+    ASSERT_TRUE(line.started());
+    line->setReg(1, 123);   // PV
+    TempDatabase database;
+    database.outside().close();
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);   // ZC4160_DB and ZC4160_PORT1 from above
+    child.start(QStringLiteral(STATION_EXIT_CHILD), {});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    ASSERT_TRUE(child.waitForFinished(60000));
+    const QByteArray out = child.readAllStandardOutput();
+    const QByteArray err = child.readAllStandardError();
+    SCOPED_TRACE(out.toStdString() + err.toStdString());
+    EXPECT_EQ(child.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(child.exitCode(), 0);
+    EXPECT_TRUE(out.contains("esc\n"));
+    EXPECT_FALSE(out.contains("atexit"));
+    EXPECT_FALSE(out.contains("close"));
+    EXPECT_FALSE(out.contains("still running"));
+
+    ASSERT_TRUE(database.outside().open());
+    EXPECT_EQ(database.scalar(QStringLiteral("PRAGMA integrity_check")).toString(),
+              QStringLiteral("ok"));
+    const auto rows = database.rows(QStringLiteral("select * from pv_data order by w_id"));
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows.back()[3].toDouble(), 123.0);
+    EXPECT_EQ(database.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(),
+              rows.back()[0].toInt());
+}
+
+} // namespace
