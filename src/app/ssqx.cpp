@@ -8,6 +8,8 @@
 #include "platform/db/DatabaseFile.h"
 #include "trend/ChartShared.h"
 #include "trend/RecorderShared.h"
+#include "trend/frmLogin.h"
+#include "trend/lsqx.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -594,6 +596,7 @@ void ssqx::BuildLayout()
         button->setEnabled(def.enabled);
         this->*def.button = button;
     }
+    connect(Command29, &QPushButton::clicked, this, &ssqx::Command29_Click);
 
     // The bottom band.
     Label9 = new QLabel(QStringLiteral("Y轴最大值"), this);
@@ -714,6 +717,18 @@ void ssqx::Command9_Click()
 }
 
 void ssqx::Command10_Click() { CloseLink(); }
+
+void ssqx::Command29_Click()
+{
+    // The unload closes the chart's connection and clears CurveOpen; the
+    // history window's load opens its own and sets CurveOpen again. The
+    // history window is shown only after the overview has gone.
+    CloseGuard = false;
+    Unload();
+    forms::Instance<lsqx>().show();
+}
+
+void ssqx::Command41_Click() { frmLogin::ShowModal(this); }
 
 void ssqx::Timer1_Timer()
 {

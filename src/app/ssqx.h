@@ -158,7 +158,8 @@ public:
     void Command1_Click() {}
     void Command39_Click() {}
     void Command40_Click() {}
-    void Command41_Click() {}
+    void Command29_Click();   // "历史曲线"
+    void Command41_Click();   // "选择"
 
 protected:
     void Form_Unload() override;
