@@ -79,7 +79,8 @@ constexpr int kDateLabelsTop = 9840;
 constexpr int kAxisLabelPitch = 1500;
 
 // The left column and where the canvas's bottom edge falls in it.
-constexpr TwipsRect kAxisFrame{60, 1740, 1035, 7965};
+// The column ends just below the canvas, clear of the first time label.
+constexpr TwipsRect kAxisFrame{60, 1740, 1035, 7800};
 constexpr int kAxisCanvasTop = kChartFrame.top + kChartCanvas.top - kAxisFrame.top;
 constexpr int kAxisCanvasBottom = kAxisCanvasTop + kChartCanvas.height;
 constexpr const char* kYDesign[] = {"0", "100", "200", "300", "400", "500", "600"};
@@ -95,14 +96,15 @@ constexpr Legend kLegend[] = {   // Label8(0..2)
     {"OP", {0, 0, 255}, 380},
     {"SV", {0, 128, 0}, 700},
 };
-constexpr int kLegendTop = 7050;
+constexpr int kLegendTop = 6840;
 
 // The Y range editor over the upper Y labels, in the column's coordinates.
-constexpr TwipsRect kYMaxCaption{30, 30, 480, 285};
-constexpr TwipsRect kYMaxBox{525, 30, 480, 285};
-constexpr TwipsRect kYMinCaption{30, 360, 480, 285};
-constexpr TwipsRect kYMinBox{525, 360, 480, 285};
-constexpr TwipsRect kYAccept{30, 690, 975, 360};
+// Its rows join without a gap, so no Y label shows through between them.
+constexpr TwipsRect kYMaxCaption{30, 15, 465, 315};
+constexpr TwipsRect kYMaxBox{495, 15, 510, 315};
+constexpr TwipsRect kYMinCaption{30, 330, 465, 315};
+constexpr TwipsRect kYMinBox{495, 330, 510, 315};
+constexpr TwipsRect kYAccept{30, 645, 975, 360};
 
 // The right column: eight buttons of one size, "返回" after a wider gap.
 constexpr TwipsRect kFunctions{13590, 1830, 1395, 7695};
@@ -271,14 +273,18 @@ void lsqx::BuildLayout()
     Place(Frame2[0], kAxisFrame);
     for (int i = 0; i < 7; ++i) {
         const int line = kAxisCanvasBottom - i * kChartCanvas.height / 6;
+        // The bottom pair stands wholly above the bottom edge, inside the
+        // column.
+        const int valueTop = i == 0 ? line - 495 : std::max(15, line - 300);
+        const int percentTop = i == 0 ? line - 255 : line - 75;
         auto* value = new QLabel(Utf8(kYDesign[i]), Frame2[0]);
-        PlaceTwips(value, 30, std::max(15, line - 300), kAxisFrame.width - 90, 240);
+        PlaceTwips(value, 30, valueTop, kAxisFrame.width - 90, 240);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFont(forms::SongFont(10.5, true));
         forms::SetTextColour(value, red);
         Label5[static_cast<size_t>(i)] = value;
         auto* percent = new QLabel(Utf8(kPercentScale[i]), Frame2[0]);
-        PlaceTwips(percent, 30, line - 75, kAxisFrame.width - 90, 210);
+        PlaceTwips(percent, 30, percentTop, kAxisFrame.width - 90, 240);
         percent->setAlignment(Qt::AlignRight | Qt::AlignTop);
         percent->setFont(forms::SongFont(9, true));
         forms::SetTextColour(percent, blue);
