@@ -9,6 +9,8 @@
 #include "platform/db/DatabaseFile.h"
 #include "trend/ChartShared.h"
 #include "trend/RecorderShared.h"
+#include "trend/frmLogin.h"
+#include "trend/lsqx.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -607,6 +609,7 @@ void ssqx::BuildLayout()
         button->setEnabled(def.enabled);
         this->*def.button = button;
     }
+    connect(Command29, &QPushButton::clicked, this, &ssqx::Command29_Click);
 
     // The bottom band.
     Label9 = new QLabel(QStringLiteral("Y轴最大值"), this);
@@ -843,6 +846,18 @@ void ssqx::Command9_Click()
 }
 
 void ssqx::Command10_Click() { CloseLink(); }
+
+void ssqx::Command29_Click()
+{
+    // The history window's load opens its own connection and sets CurveOpen
+    // again; it is shown only after the overview has gone.
+    CloseDatabase();
+    CloseGuard = false;
+    Unload();
+    forms::Instance<lsqx>().show();
+}
+
+void ssqx::Command41_Click() { frmLogin::ShowModal(this); }
 
 void ssqx::Timer1_Timer()
 {

@@ -173,7 +173,8 @@ public:
     // released; what is closed already is skipped.
     void CloseDatabase();
 
-    void Command41_Click() {}
+    void Command29_Click();   // "历史曲线"
+    void Command41_Click();   // "选择"
 
 protected:
     void Form_Unload() override;

@@ -7,3 +7,7 @@ target_sources(zc4160_ui PRIVATE
 # the overview's real-time chart
 target_sources(zc4160_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ssqxChart.h ${CMAKE_CURRENT_LIST_DIR}/ssqxChart.cpp)
+# the history window and the curve selection dialog
+target_sources(zc4160_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/lsqx.h ${CMAKE_CURRENT_LIST_DIR}/lsqx.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/frmLogin.h ${CMAKE_CURRENT_LIST_DIR}/frmLogin.cpp)
