@@ -24,6 +24,7 @@
 #include <span>
 
 using forms::PlaceTwips;
+using forms::TwipsRect;
 using forms::Rgb;
 
 namespace {
@@ -38,9 +39,6 @@ constexpr int kValueWidth = 855;
 constexpr int kValueHeight = 285;
 constexpr int kCaptionHeight = 255;
 
-struct TwipsRect {
-    int left, top, width, height;
-};
 
 // Where the captioned value labels stand inside each frame or tab page: the
 // column pitch and the top of the first row's value label.

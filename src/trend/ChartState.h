@@ -2,6 +2,8 @@
 // The state of one chart window's engine: the sample buffers, the window of
 // ring ids they hold, and the zoom, paging and ruler state.
 
+#include "platform/db/Tables.h"
+
 #include <array>
 #include <cstdint>
 
@@ -13,7 +15,7 @@ inline constexpr int PageStep = 60;
 // A time step larger than this before a sample is a gap: with whole-second
 // times, a step of 300 s or more.
 inline constexpr double GapDays = 0.00347222;
-inline constexpr int32_t RingMaxId = 65500;
+inline constexpr int32_t RingMaxId = db::ring::MaxId;
 
 inline constexpr int SampleSlots = 323;    // samples 0..322
 inline constexpr int ValueSlots = 25;      // value index 0..24

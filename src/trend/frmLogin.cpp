@@ -8,6 +8,7 @@
 #include <QPainter>
 
 using forms::PlaceTwips;
+using forms::TwipsRect;
 
 namespace {
 
@@ -15,9 +16,6 @@ namespace {
 constexpr int kClientWidth = 6000;
 constexpr int kClientHeight = 3015;
 
-struct TwipsRect {
-    int left, top, width, height;
-};
 constexpr TwipsRect kImage1{0, 0, 6000, 600};
 constexpr TwipsRect kLabel3{1290, 120, 1365, 345};
 constexpr TwipsRect kLabel5{4440, 150, 1365, 405};
@@ -40,7 +38,6 @@ constexpr CurveBox kCurveBoxes[] = {
     {"SV2-设定值2", 150, 1080, 1755},
 };
 
-void Place(QWidget* w, const TwipsRect& r) { PlaceTwips(w, r.left, r.top, r.width, r.height); }
 
 // The Kai face of the buttons, with the CJK faces Debian ships where it is
 // missing.
@@ -83,12 +80,12 @@ frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
     setFixedSize(basic::TwipsToPixels(kClientWidth), basic::TwipsToPixels(kClientHeight));
 
     Image1 = new Banner(this);
-    Place(Image1, kImage1);
+    PlaceTwips(Image1, kImage1);
     Label3 = new QLabel(QStringLiteral("曲线选择"), this);
-    Place(Label3, kLabel3);
+    PlaceTwips(Label3, kLabel3);
     Label3->setFont(forms::SongFont(15, true));
     Label5 = new QLabel(QStringLiteral("TOVAR"), this);
-    Place(Label5, kLabel5);
+    PlaceTwips(Label5, kLabel5);
     QFont italic = forms::SongFont(14.25, true);
     italic.setItalic(true);
     Label5->setFont(italic);
@@ -98,7 +95,7 @@ frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
     }
 
     Frame1 = new forms::Frame(QString(), this);
-    Place(Frame1, kFrame1);
+    PlaceTwips(Frame1, kFrame1);
     for (size_t i = 0; i < Check1.size(); ++i) {
         const CurveBox& def = kCurveBoxes[i];
         auto* box = new QCheckBox(QString::fromUtf8(def.caption), Frame1);
@@ -107,9 +104,9 @@ frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
     }
 
     cmdOK = new QPushButton(QStringLiteral("确定(Enter)"), this);
-    Place(cmdOK, kOK);
+    PlaceTwips(cmdOK, kOK);
     cmdCancel = new QPushButton(QStringLiteral("取消(Esc)"), this);
-    Place(cmdCancel, kCancel);
+    PlaceTwips(cmdCancel, kCancel);
     for (QPushButton* button : {cmdOK, cmdCancel}) {
         button->setFont(KaiFont(12));
         button->setAutoDefault(true);

@@ -17,6 +17,7 @@
 #include <algorithm>
 
 using forms::PlaceTwips;
+using forms::TwipsRect;
 using forms::Rgb;
 
 namespace {
@@ -26,9 +27,6 @@ namespace {
 constexpr int kClientWidth = 15120;
 constexpr int kClientHeight = 10440;
 
-struct TwipsRect {
-    int left, top, width, height;
-};
 
 // Top row: the title left of centre, the clock labels side by side at the
 // top right.
@@ -143,7 +141,6 @@ QColor CurveColour(int k)
     return Qt::black;
 }
 
-void Place(QWidget* control, const TwipsRect& r) { PlaceTwips(control, r.left, r.top, r.width, r.height); }
 
 } // namespace
 
@@ -214,12 +211,12 @@ void lsqx::BuildLayout()
 
     // Top row.
     Label12 = new QLabel(QStringLiteral("历史长周期曲线"), this);
-    Place(Label12, kTitle);
+    PlaceTwips(Label12, kTitle);
     Label12->setAlignment(Qt::AlignCenter);
     Label12->setFont(forms::SongFont(15, true));
     for (int index : {9, 10}) {
         auto* label = new forms::BoxLabel(QString(), this);
-        Place(label, index == 9 ? kDateLabel : kTimeLabel);
+        PlaceTwips(label, index == 9 ? kDateLabel : kTimeLabel);
         label->setAlignment(Qt::AlignCenter);
         label->setFont(forms::ArialFont(10.5, true));
         forms::SetTextColour(label, red);
@@ -229,7 +226,7 @@ void lsqx::BuildLayout()
 
     // Value strip.
     Frame4 = new forms::Frame(QString(), this);
-    Place(Frame4, kStrip);
+    PlaceTwips(Frame4, kStrip);
     for (const StripValue& v : kStripValues) {
         const int left = kStripColumnLeft[v.column];
         const int top = kStripRowTop[v.row];
@@ -270,7 +267,7 @@ void lsqx::BuildLayout()
     // Left column: each Y label just above its grid line, its percent just
     // below it.
     Frame2[0] = new forms::Frame(QString(), this);
-    Place(Frame2[0], kAxisFrame);
+    PlaceTwips(Frame2[0], kAxisFrame);
     for (int i = 0; i < 7; ++i) {
         const int line = kAxisCanvasBottom - i * kChartCanvas.height / 6;
         // The bottom pair stands wholly above the bottom edge, inside the
@@ -306,15 +303,15 @@ void lsqx::BuildLayout()
     // The Y range editor lies over the upper Y labels: opaque, and hidden
     // until a Y label is double-clicked.
     Label9 = new QLabel(QStringLiteral("Y最大"), Frame2[0]);
-    Place(Label9, kYMaxCaption);
+    PlaceTwips(Label9, kYMaxCaption);
     YKD = new QLineEdit(Frame2[0]);
-    Place(YKD, kYMaxBox);
+    PlaceTwips(YKD, kYMaxBox);
     Label10 = new QLabel(QStringLiteral("Y最小"), Frame2[0]);
-    Place(Label10, kYMinCaption);
+    PlaceTwips(Label10, kYMinCaption);
     YKD1 = new QLineEdit(QStringLiteral("0"), Frame2[0]);
-    Place(YKD1, kYMinBox);
+    PlaceTwips(YKD1, kYMinBox);
     Command26 = new forms::CommandButton(QStringLiteral("修改Y"), Frame2[0]);
-    Place(Command26, kYAccept);
+    PlaceTwips(Command26, kYAccept);
     for (QLabel* label : {Label9, Label10}) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         label->setAutoFillBackground(true);
@@ -332,7 +329,7 @@ void lsqx::BuildLayout()
     // Chart.
     hc = new QSlider(Qt::Horizontal, this);
     hc->setObjectName(QStringLiteral("hc"));
-    Place(hc, kSlider);
+    PlaceTwips(hc, kSlider);
     hc->setRange(-1, 12001);
     hc->setSingleStep(50);
     hc->setPageStep(50);
@@ -342,8 +339,8 @@ void lsqx::BuildLayout()
     forms::SetBackColour(pt0, Colour(kChartFrameBlue));
     pt = new chart::ChartCanvas(pt0);
     pt->setObjectName(QStringLiteral("pt"));
-    Place(pt0, kChartFrame);
-    Place(pt, kChartCanvas);
+    PlaceTwips(pt0, kChartFrame);
+    PlaceTwips(pt, kChartCanvas);
 
     for (int i = 0; i < 9; ++i) {
         const int centre = kChartFrame.left + i * kAxisLabelPitch;
@@ -368,7 +365,7 @@ void lsqx::BuildLayout()
 
     // Right column.
     Frame3 = new forms::Frame(QStringLiteral("功能"), this);
-    Place(Frame3, kFunctions);
+    PlaceTwips(Frame3, kFunctions);
     for (size_t i = 0; i < std::size(kFunctionButtons); ++i) {
         const FunctionButton& def = kFunctionButtons[i];
         auto* button = new forms::CommandButton(Utf8(def.caption), Frame3);
