@@ -73,7 +73,9 @@ protected:
 
 frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
 {
-    setWindowTitle(QString());
+    // No title text: a blank, since an empty title makes the window system
+    // show the program's name instead.
+    setWindowTitle(QStringLiteral(" "));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setModal(true);

@@ -156,6 +156,75 @@ TEST_F(CommandRowsTest, EachRowSendsItsValueToItsRegisterOrNothing)
     }
 }
 
+// Each row on its tab, on one line: its caption above it, then from left
+// to right the value label of the register it writes, the input and the
+// button "确定".
+TEST_F(CommandRowsTest, EachRowStandsOnItsTabWithItsCaption)
+{
+    struct Layout {
+        forms::CommandButton* ssqx::* button;
+        const char* tab;
+        const char* caption;
+        int reg;
+        forms::DropDownList* ssqx::* list;  // or nullptr for a typed value
+        int box;
+    };
+    const Layout rows[] = {
+        {&ssqx::Command11, "固定SV", "A/M/STB", 309, &ssqx::Combo32, -1},
+        {&ssqx::Command12, "固定SV", "SV1/SV2", 310, &ssqx::Combo3, -1},
+        {&ssqx::Command13, "固定SV", "SV/PROG", 311, &ssqx::Combo4, -1},
+        {&ssqx::Command17, "固定SV", "ATUN", 313, &ssqx::Combo5, -1},
+        {&ssqx::Command18, "固定SV", "OP", 301, nullptr, 300},
+        {&ssqx::Command19, "固定SV", "SV1", 302, nullptr, 301},
+        {&ssqx::Command20, "固定SV", "SV2", 303, nullptr, 302},
+        {&ssqx::Command25, "程序模式", "程序状态", 305, &ssqx::Combo6, -1},
+        {&ssqx::Command27, "程序模式", "曲线选择", 307, &ssqx::Combo7, -1},
+        {&ssqx::Command28, "程序模式", "程序跳段", 306, nullptr, 305},
+        {&ssqx::Command30, "通讯DO", "Force DO1", 317, &ssqx::Combo8, -1},
+        {&ssqx::Command31, "通讯DO", "Force DO2", 318, &ssqx::Combo9, -1},
+        {&ssqx::Command32, "通讯DO", "Force DO3", 319, &ssqx::Combo10, -1},
+        {&ssqx::Command33, "通讯DO", "Force DO4", 320, &ssqx::Combo11, -1},
+        {&ssqx::Command34, "通讯DO", "Force DO5", 321, &ssqx::Combo12, -1},
+        {&ssqx::Command35, "通讯DO", "Force DO6", 322, &ssqx::Combo13, -1},
+        {&ssqx::Command36, "通讯DO", "Force DO7", 323, &ssqx::Combo14, -1},
+        {&ssqx::Command37, "通讯DO", "Force DO8", 324, &ssqx::Combo15, -1},
+        {&ssqx::Command38, "通讯DO", "Force DO9", 325, &ssqx::Combo16, -1},
+    };
+    QTabWidget* tabs = window->SSTab2;
+    ASSERT_EQ(tabs->count(), 3);
+    for (const Layout& row : rows) {
+        SCOPED_TRACE(row.caption);
+        const QPushButton* button = window->*row.button;
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(button->text(), QStringLiteral("确定"));
+        int tab = -1;
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->widget(i)->isAncestorOf(button))
+                tab = i;
+        ASSERT_GE(tab, 0);
+        EXPECT_EQ(tabs->tabText(tab), QString::fromUtf8(row.tab));
+        const QWidget* input = row.list ? static_cast<QWidget*>(window->*row.list)
+                                        : window->Text1[static_cast<size_t>(row.box)];
+        const QLabel* value = window->D_4WW[static_cast<size_t>(row.reg - 1)];
+        ASSERT_NE(input, nullptr);
+        ASSERT_NE(value, nullptr);
+        EXPECT_EQ(input->parentWidget(), button->parentWidget());
+        EXPECT_EQ(value->parentWidget(), button->parentWidget());
+        const QLabel* caption = nullptr;
+        for (const QLabel* l : button->parentWidget()->findChildren<QLabel*>())
+            if (l->text() == QString::fromUtf8(row.caption))
+                caption = l;
+        ASSERT_NE(caption, nullptr);
+        // One line, left to right, the caption just above the value label.
+        EXPECT_LE(caption->geometry().bottom(), value->geometry().top());
+        EXPECT_GT(caption->geometry().bottom(), value->geometry().top() - 8);
+        EXPECT_LT(value->geometry().right(), input->geometry().left());
+        EXPECT_LT(input->geometry().right(), button->geometry().left());
+        for (const QWidget* w : {static_cast<const QWidget*>(value), input})
+            EXPECT_NEAR(w->geometry().center().y(), button->geometry().center().y(), 4);
+    }
+}
+
 // The controller holds what was sent: the poll's view of a negative SV1 is
 // the number typed, ten-fold.
 TEST_F(CommandRowsTest, RegistersHoldWhatWasSent)

@@ -67,6 +67,10 @@ protected:
         YMin = 0;
         YMax = 0;
         CurveOpen = NewShortRec = NewLongRec = false;
+        // "退出" would end the test process with a passing exit code; no
+        // key or button of these tests may reach it.
+        savedEnd_ = ssqx::EndProcess();
+        ssqx::EndProcess() = [] { ADD_FAILURE() << "the station was ended"; };
     }
     void TearDown() override
     {
@@ -80,6 +84,7 @@ protected:
         }
         ssqx::ChartHooks() = {};
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ssqx::EndProcess() = savedEnd_;
     }
 
     static ssqx& Overview() { return forms::Instance<ssqx>(); }
@@ -113,6 +118,7 @@ protected:
     }
 
 private:
+    std::function<void()> savedEnd_;
     static inline std::unique_ptr<QTemporaryDir> dir_;
     static inline std::unique_ptr<RingFixture> ring_;
 };

@@ -55,7 +55,9 @@ TEST_F(HistoryTest, DialogShowsTheSelectionWithItsCaptions)
     EXPECT_EQ(d.cmdOK->text(), QStringLiteral("确定(Enter)"));
     EXPECT_EQ(d.cmdCancel->text(), QStringLiteral("取消(Esc)"));
     EXPECT_TRUE(d.cmdOK->isDefault());
-    EXPECT_TRUE(d.windowTitle().isEmpty());
+    // No title text; an empty title would show the program's name.
+    EXPECT_FALSE(d.windowTitle().isEmpty());
+    EXPECT_TRUE(d.windowTitle().trimmed().isEmpty());
     EXPECT_EQ(d.size(), QSize(400, 201));
     EXPECT_EQ(NextTabStop(d.cmdOK), d.cmdCancel);
     EXPECT_EQ(NextTabStop(d.cmdCancel), d.Check1[0]);
@@ -120,7 +122,8 @@ TEST_F(HistoryTest, SelectButtonRunsTheDialogModal)
         QTimer::singleShot(0, [&] {
             auto* d = qobject_cast<frmLogin*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
-            seen = d->isModal() && d->parentWidget() == &overview;
+            seen = d->isModal() && d->parentWidget() == &overview
+                   && d->focusWidget() == d->cmdOK;   // the focus starts on OK
             d->Check1[3]->setChecked(!d->Check1[3]->isChecked());
             SendKey(d, run.key);
         });
