@@ -35,6 +35,9 @@ ChartWidgetBinding::ChartWidgetBinding(ChartControls controls) : c_(std::move(co
 {
     if (c_.hc) {
         c_.hc->setRange(-1, 12001);
+        // Small and large change until the first zoom click sets StepX.
+        c_.hc->setSingleStep(50);
+        c_.hc->setPageStep(50);
         c_.hc->setEnabled(false);
     }
 }
