@@ -353,6 +353,9 @@ TEST(YRange, AcceptedAndRejectedInputs)
         {"", "0", false, {}},
         {"100", "", false, {}},
         {"abc", "0", false, {}},
+        {"１５００", "-100", false, {}},   // full-width digits are no number
+        {"\r1500", "0", false, {}},       // nor is a text that starts with a return
+        {"+.5e3", "-.5E3", true, {-500, 500, 1000}},
     };
     for (const Case& c : cases) {
         YRangeValues v{7, 8, 9};
