@@ -253,6 +253,19 @@ TEST(ChartEngine, RulerFreezesAndReturnsToLive)
     EXPECT_EQ(h.s().PageBack, 1);
     EXPECT_EQ(h.ui.rulerCaption, QStringLiteral("F4 标尺"));
     EXPECT_EQ(h.ui.cursor.colour, (Rgb{0, 255, 0}));
+
+    // Two pages back under the ruler, then live through F4 with PageBack
+    // still 2: F6 shows page 1, and a page takes no live appends.
+    h.engine.Form_KeyDown(Qt::Key_F4);
+    h.engine.Form_KeyDown(Qt::Key_F7);
+    h.engine.Form_KeyDown(Qt::Key_F4);
+    EXPECT_EQ(h.s().PageBack, 2);
+    EXPECT_TRUE(h.ui.liveTimer);
+    h.engine.Form_KeyDown(Qt::Key_F6);
+    EXPECT_EQ(h.s().PageBack, 1);
+    EXPECT_EQ(h.s().WindowEnd, 943);
+    EXPECT_EQ(h.s().WindowSize, 321);
+    EXPECT_FALSE(h.ui.liveTimer);
 }
 
 TEST(ChartEngine, RulerReadout)
