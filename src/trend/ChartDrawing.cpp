@@ -3,6 +3,9 @@
 #include "platform/basic/numbers.h"
 #include "trend/ChartText.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace chart {
 
 namespace {
@@ -67,11 +70,13 @@ void DrawTrend(ChartPicture& picture, const ChartState& s, const ChartProfile& p
             const auto d = static_cast<float>(s.ZoomLevel * 0.00347222 / 30 * m);
             double t = s.TrendTime[LiveWindowSize] + d;
             double date = s.TrendDate[LiveWindowSize];
-            // Wraps at midnight itself too, so a time of exactly one day is
-            // shown as 00:00:00 of the next day rather than as a date.
-            if (t >= 1) {
+            // The offset is a hair short of whole seconds, so a time that
+            // reaches midnight lands just below one day; judged by the
+            // second it shows, it is 00:00:00 of the next day, not a date
+            // in the time label beside the old day's date.
+            if (std::llround(t * 86400.0) >= 86400) {
                 date += 1;
-                t -= 1;
+                t = std::max(0.0, t - 1);
             }
             picture.timeLabels[pair] = DateValueText(t);
             picture.dateLabels[pair] = DateValueText(date);

@@ -234,6 +234,9 @@ void ChartEngine::Command7_Click()
         ui_.SetLiveTimer(true);
         return;
     }
+    // A page takes no live appends. The live timer is off here already,
+    // except after F4 has gone live from a page while PageBack stayed.
+    ui_.SetLiveTimer(false);
     state_.PointCount = state_.WindowSize = PagedWindowSize;
     if (const auto end = PageWindowEnd(state_.HeadId, state_.RingWrapped, state_.PageBack))
         state_.WindowEnd = *end;

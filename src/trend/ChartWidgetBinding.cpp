@@ -35,6 +35,9 @@ ChartWidgetBinding::ChartWidgetBinding(ChartControls controls) : c_(std::move(co
 {
     if (c_.hc) {
         c_.hc->setRange(-1, 12001);
+        // Small and large change until the first zoom click sets StepX.
+        c_.hc->setSingleStep(50);
+        c_.hc->setPageStep(50);
         c_.hc->setEnabled(false);
     }
 }
@@ -164,11 +167,12 @@ void ChartWidgetBinding::PressExit()
         c_.Command1_Click();
 }
 
-void ConnectChartControls(const ChartControls& c, ChartEngine& engine)
+void ConnectChartControls(const ChartControls& c, ChartEngine& engine, QObject* context)
 {
-    auto click = [](QAbstractButton* button, auto handler) {
+    auto click = [context](QAbstractButton* button, auto handler) {
         if (button)
-            QObject::connect(button, &QAbstractButton::clicked, button, handler);
+            QObject::connect(button, &QAbstractButton::clicked, context ? context : button,
+                             handler);
     };
     click(c.Command4, [&engine] { engine.Command4_Click(); });
     click(c.Command3, [&engine] { engine.Command3_Click(); });
@@ -176,7 +180,7 @@ void ConnectChartControls(const ChartControls& c, ChartEngine& engine)
     click(c.Command7, [&engine] { engine.Command7_Click(); });
     click(c.Command8, [&engine] { engine.Command8_Click(); });
     if (c.hc)
-        QObject::connect(c.hc, &QSlider::valueChanged, c.hc,
+        QObject::connect(c.hc, &QSlider::valueChanged, context ? context : c.hc,
                          [&engine](int position) { engine.OnRulerMove(position); });
 }
 

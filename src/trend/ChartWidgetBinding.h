@@ -76,8 +76,11 @@ private:
 
 // Connects the buttons, the slider and the zoom, ruler and paging handlers
 // of the controls to the engine (the Y range editor's button and the Y
-// labels' double-click stay with the host, which owns their texts).
-void ConnectChartControls(const ChartControls& controls, ChartEngine& engine);
+// labels' double-click stay with the host, which owns their texts). An
+// engine that goes before its controls names itself, or its owner, as the
+// context, so that the connections go with it.
+void ConnectChartControls(const ChartControls& controls, ChartEngine& engine,
+                          QObject* context = nullptr);
 
 // The window's key preview: every key press meant for the window or one of
 // its controls reaches the engine's key handler first, then goes on to the

@@ -7,20 +7,24 @@ namespace chart {
 namespace {
 
 // Whether the leading-number parse finds a number at all, so that an empty
-// box is not read as 0.
+// box is not read as 0. The same characters count as the parse's: it skips
+// blanks, tabs and line feeds only and reads ASCII digits only, so a
+// full-width "１５００" is no number here either.
 bool HasLeadingNumber(const QString& text)
 {
     QString t;
     for (QChar c : text)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n')
-            && c != QLatin1Char('\r'))
+        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
             t.append(c);
-    int i = 0;
+    auto digit = [&t](qsizetype i) {
+        return i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9');
+    };
+    qsizetype i = 0;
     if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
         ++i;
-    if (i < t.size() && t[i].isDigit())
+    if (digit(i))
         return true;
-    return i + 1 < t.size() && t[i] == QLatin1Char('.') && t[i + 1].isDigit();
+    return i < t.size() && t[i] == QLatin1Char('.') && digit(i + 1);
 }
 
 } // namespace

@@ -24,7 +24,9 @@ public:
         : QObject(&window), binding_(Controls(window)),
           engine_(kOverviewChart, binding_, {&CurveOpen, &NewShortRec})
     {
-        ConnectChartControls(binding_.Controls(), engine_);
+        // The chart goes at the unload while the overview's controls stay
+        // until the window is deleted: the connections go with the chart.
+        ConnectChartControls(binding_.Controls(), engine_, this);
         connect(window.Command26, &QAbstractButton::clicked, this, [this, &window] {
             engine_.Command26_Click(window.YKD->text(), window.YKD1->text());
         });

@@ -103,6 +103,8 @@ TEST(ChartCanvas, HostWindowRendersAKnownSample)
     EXPECT_FALSE(host.Command3->isEnabled());
     EXPECT_EQ(host.hc->minimum(), -1);
     EXPECT_EQ(host.hc->maximum(), 12001);
+    EXPECT_EQ(host.hc->singleStep(), 50);
+    EXPECT_EQ(host.hc->pageStep(), 50);
 
     // The picture is what the engine computed; the canvas replays it.
     EXPECT_EQ(host.pt->Picture().lines.size(), engine.Picture().lines.size());

@@ -217,6 +217,14 @@ TEST(ChartDrawing, LabelsAndTheirExtrapolation)
     EXPECT_EQ(p.timeLabels[7], QStringLiteral("00:00:05"));
     EXPECT_EQ(p.dateLabels[7], QStringLiteral("2024/03/06"));
     EXPECT_EQ(p.dateLabels[6], QStringLiteral("2024/03/05"));
+    // Ten samples before midnight: the offset falls a hair short of ten
+    // seconds, yet the label shows midnight of the next day.
+    s.TrendTime[241] = (86400.0 - 10) / 86400.0;
+    p = Redraw(s, kOverviewChart, {1500, 0, nullptr});
+    EXPECT_EQ(p.timeLabels[7], QStringLiteral("00:00:00"));
+    EXPECT_EQ(p.dateLabels[7], QStringLiteral("2024/03/06"));
+    EXPECT_EQ(p.timeLabels[8], QStringLiteral("00:00:10"));
+    EXPECT_EQ(p.dateLabels[8], QStringLiteral("2024/03/06"));
 
     // A never filled sample shows midnight in both labels.
     s = KnownSample(4);
@@ -237,6 +245,10 @@ TEST(ChartText, YAxisLabels)
     const auto narrow = YAxisTexts(100, 500);
     EXPECT_EQ(narrow[1], QStringLiteral("517"));
     EXPECT_EQ(narrow[6], QStringLiteral("600"));
+    // Steps of 2.5 round half to even: 2, 8, 12.
+    const auto halves = YAxisTexts(15, 0);
+    const std::array<QString, 7> expected{"0", "2", "5", "8", "10", "12", "15"};
+    EXPECT_EQ(halves, expected);
     const auto flat = YAxisTexts(0, 500);
     EXPECT_EQ(flat[3], QStringLiteral("500"));
 }

@@ -253,6 +253,19 @@ TEST(ChartEngine, RulerFreezesAndReturnsToLive)
     EXPECT_EQ(h.s().PageBack, 1);
     EXPECT_EQ(h.ui.rulerCaption, QStringLiteral("F4 标尺"));
     EXPECT_EQ(h.ui.cursor.colour, (Rgb{0, 255, 0}));
+
+    // Two pages back under the ruler, then live through F4 with PageBack
+    // still 2: F6 shows page 1, and a page takes no live appends.
+    h.engine.Form_KeyDown(Qt::Key_F4);
+    h.engine.Form_KeyDown(Qt::Key_F7);
+    h.engine.Form_KeyDown(Qt::Key_F4);
+    EXPECT_EQ(h.s().PageBack, 2);
+    EXPECT_TRUE(h.ui.liveTimer);
+    h.engine.Form_KeyDown(Qt::Key_F6);
+    EXPECT_EQ(h.s().PageBack, 1);
+    EXPECT_EQ(h.s().WindowEnd, 943);
+    EXPECT_EQ(h.s().WindowSize, 321);
+    EXPECT_FALSE(h.ui.liveTimer);
 }
 
 TEST(ChartEngine, RulerReadout)
@@ -353,6 +366,9 @@ TEST(YRange, AcceptedAndRejectedInputs)
         {"", "0", false, {}},
         {"100", "", false, {}},
         {"abc", "0", false, {}},
+        {"１５００", "-100", false, {}},   // full-width digits are no number
+        {"\r1500", "0", false, {}},       // nor is a text that starts with a return
+        {"+.5e3", "-.5E3", true, {-500, 500, 1000}},
     };
     for (const Case& c : cases) {
         YRangeValues v{7, 8, 9};
