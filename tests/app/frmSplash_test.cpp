@@ -43,6 +43,9 @@ TEST(StartUp, SplashHandsOverToTheOverview)
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QCoreApplication::sendEvent(&forms::Instance<frmSplash>(), &press);
         }
+        // Alt+F4 too: a close request before the hand-over is refused.
+        forms::Instance<frmSplash>().close();
+        EXPECT_TRUE(forms::IsLoaded<frmSplash>());
         ++keysSent;
     });
     keys.start();
