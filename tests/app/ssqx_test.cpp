@@ -3,6 +3,7 @@
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "device/DeviceFixture.h"
+#include "platform/basic/twips.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/forms/Forms.h"
 #include "trend/ChartShared.h"
@@ -156,10 +157,82 @@ TEST_F(OverviewTest, LoadSetsUpTheWindow)
     EXPECT_FALSE(window->Command23->isVisible());
     EXPECT_EQ(window->Command23->text(), QStringLiteral("参数校准"));
     EXPECT_EQ(window->StatusBar1->PanelCount(), 16);
-    EXPECT_EQ(window->StatusBar1->PanelText(1), QStringLiteral("PV"));
-    EXPECT_EQ(window->StatusBar1->PanelText(13), QStringLiteral("SV2"));
+    // Odd panels carry the captions, the even ones before the date wait for
+    // the live tick's values.
+    const char* captions[] = {"PV", "OP", "SV", "PV1", "PV2", "SV1", "SV2"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(window->StatusBar1->PanelText(2 * i + 1), QString::fromUtf8(captions[i]));
+        EXPECT_EQ(window->StatusBar1->PanelText(2 * i + 2), QString()) << 2 * i + 2;
+    }
     EXPECT_FALSE(window->StatusBar1->PanelText(15).isEmpty());  // date
     EXPECT_FALSE(window->StatusBar1->PanelText(16).isEmpty());  // time
+}
+
+// Every region of the window stands at its twips place (15 twips a pixel)
+// with its caption: the operator clicks "打开" where the layout puts it.
+TEST_F(OverviewTest, RegionsStandAtTheirLayoutPlaces)
+{
+    struct Region {
+        const char* name;
+        QWidget* control;
+        int left, top, width, height;
+        const char* caption;  // a frame's or button's caption; nullptr: none checked
+    };
+    const Region regions[] = {
+        {"Frame6", window->Frame6, 30, 0, 2115, 585, "通讯端口选择"},
+        {"Frame5(0)", window->Frame5[0], 2220, 0, 2175, 585, "从站地址"},
+        {"Frame2(1)", window->Frame2[1], 4470, 0, 2865, 585, "波特率"},
+        {"Frame5(1)", window->Frame5[1], 7410, 30, 3255, 585, "校验方式"},
+        {"Command9", window->Command9, 10710, 120, 825, 435, "打开"},
+        {"Command10", window->Command10, 11610, 120, 825, 435, "关闭"},
+        {"Command39", window->Command39, 12780, 30, 825, 525, "TIME SET"},
+        {"Label2(9)", window->Label2[9], 13590, 0, 1335, 285, nullptr},
+        {"Label2(10)", window->Label2[10], 13590, 300, 1335, 285, nullptr},
+        {"Frame1", window->Frame1, 15030, 0, 4305, 765, "Value Position"},
+        {"Frame4", window->Frame4, 30, 570, 4125, 1335, "Process Parmeters"},
+        {"Frame8", window->Frame8, 4560, 570, 2145, 1335, "Sensor Alarm"},
+        {"Frame9", window->Frame9, 7110, 570, 2145, 1335, "Alarm Type"},
+        {"Frame7", window->Frame7, 9660, 570, 5325, 1335, "Program Status"},
+        {"Frame10", window->Frame10, 15060, 780, 4335, 825, "Relay Action"},
+        {"SSTab1", window->SSTab1, 15030, 780, 4335, 3465, nullptr},
+        {"SSTab2", window->SSTab2, 15030, 4290, 4365, 5805, nullptr},
+        {"Frame2(0)", window->Frame2[0], 60, 1950, 1035, 7965, ""},
+        {"hc", window->hc, 1170, 1980, 12255, 225, nullptr},
+        {"pt0", window->pt0, 1290, 2190, 12010, 7510, nullptr},
+        {"pt", window->pt, 0, 30, 12008, 7508, nullptr},
+        {"Frame3", window->Frame3, 13590, 2040, 1395, 7695, "功能"},
+        {"Label9", window->Label9, 240, 10650, 900, 315, nullptr},
+        {"Frame11", window->Frame11, 4440, 10410, 10185, 645, ""},
+        {"Command40", window->Command40, 14850, 10530, 1785, 405, "Ethernet SET"},
+        {"D_4WH(8)", window->D_4WH[8], 16860, 10560, 855, 285, nullptr},
+        {"D_4WH(9)", window->D_4WH[9], 17940, 10560, 855, 285, nullptr},
+        {"StatusBar1", window->StatusBar1, 0, 11085, 19440, 345, nullptr},
+    };
+    using basic::TwipsToPixels;
+    for (const Region& r : regions) {
+        SCOPED_TRACE(r.name);
+        ASSERT_NE(r.control, nullptr);
+        EXPECT_EQ(r.control->geometry(), QRect(TwipsToPixels(r.left), TwipsToPixels(r.top),
+                                               TwipsToPixels(r.width), TwipsToPixels(r.height)));
+        if (!r.caption)
+            continue;
+        if (const auto* frame = qobject_cast<const forms::Frame*>(r.control))
+            EXPECT_EQ(frame->caption(), QString::fromUtf8(r.caption));
+        else if (const auto* button = qobject_cast<const QPushButton*>(r.control))
+            EXPECT_EQ(button->text(), QString::fromUtf8(r.caption));
+        else
+            ADD_FAILURE() << "no caption to check";
+    }
+    // The Y range editor ends with "修改Y" at the region's right edge.
+    EXPECT_EQ(window->Command26->geometry().right() + 1, TwipsToPixels(240 + 3915));
+    EXPECT_EQ(window->Label1[88]->text(), QStringLiteral("当前状态"));
+    EXPECT_EQ(window->Label1[89]->text(), QStringLiteral("当前SV取值"));
+    const QStringList tabs1{"DI Status", "DO Status", "Current Parm"};
+    const QStringList tabs2{"固定SV", "程序模式", "通讯DO"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(window->SSTab1->tabText(i), tabs1[i]);
+        EXPECT_EQ(window->SSTab2->tabText(i), tabs2[i]);
+    }
 }
 
 // The deselected curves come back at each load; the others keep theirs.
