@@ -1,5 +1,7 @@
 #include "app/ssqx.h"
 
+#include "app/StatusPanel.h"
+
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "device/DeviceFixture.h"
@@ -258,6 +260,23 @@ TEST_F(OverviewTest, DesignTextsUntilTheFirstRefresh)
     EXPECT_EQ(window->D_4WH[76]->text(), QStringLiteral("76"));
     EXPECT_EQ(window->D_4WW[300]->text(), QStringLiteral("300"));
     EXPECT_EQ(window->D_4WW[324]->text(), QStringLiteral("324"));
+    // Every label on the window: "-99999" for the process values, program
+    // numbers and sensors, its own index for the rest, "当前" empty.
+    auto startsAtMinus99999 = [](int e) {
+        return (e >= 0 && e <= 6) || e == 8 || e == 9 || (e >= 12 && e <= 14)
+               || (e >= 16 && e <= 24) || (e >= 28 && e <= 31);
+    };
+    for (int e : panel::D_4WHElements()) {
+        ASSERT_NE(window->D_4WH[static_cast<size_t>(e)], nullptr) << e;
+        const QString expected = e == 25 ? QString()
+                                 : startsAtMinus99999(e) ? QStringLiteral("-99999")
+                                                         : QString::number(e);
+        EXPECT_EQ(window->D_4WH[static_cast<size_t>(e)]->text(), expected) << "D_4WH(" << e << ")";
+    }
+    for (int e : panel::D_4WWElements()) {
+        ASSERT_NE(window->D_4WW[static_cast<size_t>(e)], nullptr) << e;
+        EXPECT_EQ(window->D_4WW[static_cast<size_t>(e)]->text(), QString::number(e)) << e;
+    }
     for (int missing : {7, 10, 11, 15, 26, 27, 58, 59, 67, 77, 78, 79})
         EXPECT_EQ(window->D_4WH[static_cast<size_t>(missing)], nullptr) << missing;
     for (int missing : {303, 307, 311, 313, 314, 315})
