@@ -1,7 +1,6 @@
 #include "app/ssqx.h"
 
 #include "app/StatusPanel.h"
-
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "device/DeviceFixture.h"
