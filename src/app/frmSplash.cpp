@@ -41,6 +41,10 @@ frmSplash::frmSplash()
 void frmSplash::Form_Load()
 {
     YSpan = 1500;
+    // Keys change nothing on the splash, Alt+F4 included: closed before the
+    // hand-over it would leave a station without any window, which nothing
+    // could end. Only the hand-over unloads it.
+    CloseGuard = true;
     Timer2.start();
 }
 
@@ -58,6 +62,7 @@ void frmSplash::Timer1_Timer()
 {
     Timer2.stop();
     Timer1.stop();
+    CloseGuard = false;
     Unload();
     // The splash is gone from the default instance now; what follows must
     // not touch its members. The station keeps running without a window

@@ -7,6 +7,7 @@
 #include "trend/ChartShared.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QKeyEvent>
@@ -31,6 +32,9 @@ TEST(StartUp, SplashHandsOverToTheOverview)
     EXPECT_TRUE(splash.Timer2.isActive());
     EXPECT_EQ(splash.Label1->text(), QStringLiteral("系统正在初始化数据引擎，请稍后。。。。。。"));
     EXPECT_EQ(splash.size(), QSize(1000, 348));
+    // For a look by eye: splash.png in the build folder.
+    EXPECT_TRUE(splash.grab().save(
+        QDir(QStringLiteral(ZC4160_TEST_OUTPUT_DIR)).filePath(QStringLiteral("splash.png"))));
 
     // Keys while the splash waits change nothing.
     int keysSent = 0;
@@ -43,6 +47,9 @@ TEST(StartUp, SplashHandsOverToTheOverview)
             QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
             QCoreApplication::sendEvent(&forms::Instance<frmSplash>(), &press);
         }
+        // Alt+F4 too: a close request before the hand-over is refused.
+        forms::Instance<frmSplash>().close();
+        EXPECT_TRUE(forms::IsLoaded<frmSplash>());
         ++keysSent;
     });
     keys.start();

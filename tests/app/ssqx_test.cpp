@@ -1,8 +1,10 @@
 #include "app/ssqx.h"
 
+#include "app/StatusPanel.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "device/DeviceFixture.h"
+#include "platform/basic/twips.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/forms/Forms.h"
 #include "trend/ChartShared.h"
@@ -156,10 +158,82 @@ TEST_F(OverviewTest, LoadSetsUpTheWindow)
     EXPECT_FALSE(window->Command23->isVisible());
     EXPECT_EQ(window->Command23->text(), QStringLiteral("参数校准"));
     EXPECT_EQ(window->StatusBar1->PanelCount(), 16);
-    EXPECT_EQ(window->StatusBar1->PanelText(1), QStringLiteral("PV"));
-    EXPECT_EQ(window->StatusBar1->PanelText(13), QStringLiteral("SV2"));
+    // Odd panels carry the captions, the even ones before the date wait for
+    // the live tick's values.
+    const char* captions[] = {"PV", "OP", "SV", "PV1", "PV2", "SV1", "SV2"};
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(window->StatusBar1->PanelText(2 * i + 1), QString::fromUtf8(captions[i]));
+        EXPECT_EQ(window->StatusBar1->PanelText(2 * i + 2), QString()) << 2 * i + 2;
+    }
     EXPECT_FALSE(window->StatusBar1->PanelText(15).isEmpty());  // date
     EXPECT_FALSE(window->StatusBar1->PanelText(16).isEmpty());  // time
+}
+
+// Every region of the window stands at its twips place (15 twips a pixel)
+// with its caption: the operator clicks "打开" where the layout puts it.
+TEST_F(OverviewTest, RegionsStandAtTheirLayoutPlaces)
+{
+    struct Region {
+        const char* name;
+        QWidget* control;
+        int left, top, width, height;
+        const char* caption;  // a frame's or button's caption; nullptr: none checked
+    };
+    const Region regions[] = {
+        {"Frame6", window->Frame6, 30, 0, 2115, 585, "通讯端口选择"},
+        {"Frame5(0)", window->Frame5[0], 2220, 0, 2175, 585, "从站地址"},
+        {"Frame2(1)", window->Frame2[1], 4470, 0, 2865, 585, "波特率"},
+        {"Frame5(1)", window->Frame5[1], 7410, 30, 3255, 585, "校验方式"},
+        {"Command9", window->Command9, 10710, 120, 825, 435, "打开"},
+        {"Command10", window->Command10, 11610, 120, 825, 435, "关闭"},
+        {"Command39", window->Command39, 12780, 30, 825, 525, "TIME SET"},
+        {"Label2(9)", window->Label2[9], 13590, 0, 1335, 285, nullptr},
+        {"Label2(10)", window->Label2[10], 13590, 300, 1335, 285, nullptr},
+        {"Frame1", window->Frame1, 15030, 0, 4305, 765, "Value Position"},
+        {"Frame4", window->Frame4, 30, 570, 4125, 1335, "Process Parmeters"},
+        {"Frame8", window->Frame8, 4560, 570, 2145, 1335, "Sensor Alarm"},
+        {"Frame9", window->Frame9, 7110, 570, 2145, 1335, "Alarm Type"},
+        {"Frame7", window->Frame7, 9660, 570, 5325, 1335, "Program Status"},
+        {"Frame10", window->Frame10, 15060, 780, 4335, 825, "Relay Action"},
+        {"SSTab1", window->SSTab1, 15030, 780, 4335, 3465, nullptr},
+        {"SSTab2", window->SSTab2, 15030, 4290, 4365, 5805, nullptr},
+        {"Frame2(0)", window->Frame2[0], 60, 1950, 1035, 7965, ""},
+        {"hc", window->hc, 1170, 1980, 12255, 225, nullptr},
+        {"pt0", window->pt0, 1290, 2190, 12010, 7510, nullptr},
+        {"pt", window->pt, 0, 30, 12008, 7508, nullptr},
+        {"Frame3", window->Frame3, 13590, 2040, 1395, 7695, "功能"},
+        {"Label9", window->Label9, 240, 10650, 900, 315, nullptr},
+        {"Frame11", window->Frame11, 4440, 10410, 10185, 645, ""},
+        {"Command40", window->Command40, 14850, 10530, 1785, 405, "Ethernet SET"},
+        {"D_4WH(8)", window->D_4WH[8], 16860, 10560, 855, 285, nullptr},
+        {"D_4WH(9)", window->D_4WH[9], 17940, 10560, 855, 285, nullptr},
+        {"StatusBar1", window->StatusBar1, 0, 11085, 19440, 345, nullptr},
+    };
+    using basic::TwipsToPixels;
+    for (const Region& r : regions) {
+        SCOPED_TRACE(r.name);
+        ASSERT_NE(r.control, nullptr);
+        EXPECT_EQ(r.control->geometry(), QRect(TwipsToPixels(r.left), TwipsToPixels(r.top),
+                                               TwipsToPixels(r.width), TwipsToPixels(r.height)));
+        if (!r.caption)
+            continue;
+        if (const auto* frame = qobject_cast<const forms::Frame*>(r.control))
+            EXPECT_EQ(frame->caption(), QString::fromUtf8(r.caption));
+        else if (const auto* button = qobject_cast<const QPushButton*>(r.control))
+            EXPECT_EQ(button->text(), QString::fromUtf8(r.caption));
+        else
+            ADD_FAILURE() << "no caption to check";
+    }
+    // The Y range editor ends with "修改Y" at the region's right edge.
+    EXPECT_EQ(window->Command26->geometry().right() + 1, TwipsToPixels(240 + 3915));
+    EXPECT_EQ(window->Label1[88]->text(), QStringLiteral("当前状态"));
+    EXPECT_EQ(window->Label1[89]->text(), QStringLiteral("当前SV取值"));
+    const QStringList tabs1{"DI Status", "DO Status", "Current Parm"};
+    const QStringList tabs2{"固定SV", "程序模式", "通讯DO"};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(window->SSTab1->tabText(i), tabs1[i]);
+        EXPECT_EQ(window->SSTab2->tabText(i), tabs2[i]);
+    }
 }
 
 // The deselected curves come back at each load; the others keep theirs.
@@ -185,6 +259,23 @@ TEST_F(OverviewTest, DesignTextsUntilTheFirstRefresh)
     EXPECT_EQ(window->D_4WH[76]->text(), QStringLiteral("76"));
     EXPECT_EQ(window->D_4WW[300]->text(), QStringLiteral("300"));
     EXPECT_EQ(window->D_4WW[324]->text(), QStringLiteral("324"));
+    // Every label on the window: "-99999" for the process values, program
+    // numbers and sensors, its own index for the rest, "当前" empty.
+    auto startsAtMinus99999 = [](int e) {
+        return (e >= 0 && e <= 6) || e == 8 || e == 9 || (e >= 12 && e <= 14)
+               || (e >= 16 && e <= 24) || (e >= 28 && e <= 31);
+    };
+    for (int e : panel::D_4WHElements()) {
+        ASSERT_NE(window->D_4WH[static_cast<size_t>(e)], nullptr) << e;
+        const QString expected = e == 25 ? QString()
+                                 : startsAtMinus99999(e) ? QStringLiteral("-99999")
+                                                         : QString::number(e);
+        EXPECT_EQ(window->D_4WH[static_cast<size_t>(e)]->text(), expected) << "D_4WH(" << e << ")";
+    }
+    for (int e : panel::D_4WWElements()) {
+        ASSERT_NE(window->D_4WW[static_cast<size_t>(e)], nullptr) << e;
+        EXPECT_EQ(window->D_4WW[static_cast<size_t>(e)]->text(), QString::number(e)) << e;
+    }
     for (int missing : {7, 10, 11, 15, 26, 27, 58, 59, 67, 77, 78, 79})
         EXPECT_EQ(window->D_4WH[static_cast<size_t>(missing)], nullptr) << missing;
     for (int missing : {303, 307, 311, 313, 314, 315})
@@ -369,8 +460,8 @@ TEST_F(OverviewTest, OpenReadsTypedPortText)
 }
 
 // Renders the window as loaded and with the other tab pages in front, for
-// a look by eye: overview.png, overview-tabs1.png, overview-tabs2.png in the
-// build folder.
+// a look by eye: overview.png, overview-tabs1.png, overview-tabs2.png and
+// overview-widest.png in the build folder.
 TEST_F(OverviewTest, RendersToPng)
 {
     window->show();
@@ -397,6 +488,35 @@ TEST_F(OverviewTest, RendersToPng)
     window->SSTab1->setCurrentIndex(0);
     window->SSTab2->setCurrentIndex(1);
     save("overview-tabs2.png");
+
+    // The widest texts the panel shows, to see that each stays readable in
+    // its box: overview-widest.png.
+    for (size_t i = 0; i < 80; ++i)
+        StatusValues[i] = -32768;
+    StatusValues[1] = -3276.8f;
+    StatusValues[8] = 2;     // 待机
+    StatusValues[9] = 4;     // 遥控SV
+    StatusValues[16] = 4;    // 结束
+    StatusValues[24] = 1;    // 偏差等待
+    for (size_t i = 28; i < 32; ++i)
+        StatusValues[i] = 1;  // BAD
+    for (size_t i = 32; i < 36; ++i)
+        StatusValues[i] = 7;  // Sensor Bad n
+    for (size_t i = 36; i < 58; ++i)
+        StatusValues[i] = 1;  // CLOSE
+    CommandValues.fill(-32768);
+    CommandValues[4] = 4;
+    CommandValues[8] = 2;
+    CommandValues[9] = 1;
+    CommandValues[10] = 1;
+    CommandValues[12] = 1;
+    for (size_t i = 16; i < 25; ++i)
+        CommandValues[i] = 1;
+    window->RefreshStatusPanel();
+    window->SSTab2->setCurrentIndex(0);
+    save("overview-widest.png");
+    StatusValues.fill(0);
+    CommandValues.fill(0);
 }
 
 } // namespace

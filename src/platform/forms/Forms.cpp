@@ -181,7 +181,27 @@ void BoxLabel::paintEvent(QPaintEvent*)
     p.setFont(f);
     p.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
                              QPalette::WindowText));
-    p.drawText(inner, static_cast<int>(alignment()), text());
+    if (alignment() & Qt::AlignVCenter) {
+        // The CJK faces carry a tall ascent and descent, so centring on the
+        // line puts the ideographs against the border of these low boxes.
+        // Centre on the ink of an ideograph and a digit instead: the same
+        // baseline for every text, each clear of both edges.
+        const QFontMetrics fm(f);
+        const QRect ink = fm.tightBoundingRect(QStringLiteral("国0"));
+        const int baseline = inner.top() + (inner.height() - ink.height()) / 2 - ink.top();
+        const int advance = fm.horizontalAdvance(text());
+        int x = inner.left();
+        if (alignment() & Qt::AlignRight)
+            x = inner.right() + 1 - advance;
+        else if (alignment() & Qt::AlignHCenter)
+            x = inner.left() + (inner.width() - advance) / 2;
+        p.save();
+        p.setClipRect(inner);
+        p.drawText(QPoint(std::max(inner.left(), x), baseline), text());
+        p.restore();
+    } else {
+        p.drawText(inner, static_cast<int>(alignment()), text());
+    }
     p.setPen(QColor(0, 0, 0));
     p.drawRect(rect().adjusted(0, 0, -1, -1));
 }
