@@ -59,8 +59,9 @@ void AppendCrc(std::vector<uint8_t>& frame)
 
 uint16_t Word(const uint8_t* p) { return uint16_t((p[0] << 8) | p[1]); }
 
-// Length of the request that starts the buffer, 0 while it cannot be told
-// yet, SIZE_MAX for a function the controller does not know.
+// Length of the request that starts the buffer by its function code, 0
+// while it cannot be told yet, SIZE_MAX for a function whose requests have no
+// length of their own (they end where the CRC checks out).
 size_t RequestLength(const std::vector<uint8_t>& in)
 {
     if (in.size() < 2)
@@ -68,11 +69,27 @@ size_t RequestLength(const std::vector<uint8_t>& in)
     switch (in[1]) {
     case 1: case 2: case 3: case 4: case 5: case 6:
         return 8;
+    case 7: case 11: case 12: case 17:
+        return 4;
     case 15: case 16:
         return in.size() < 7 ? 0 : size_t(9) + in[6];
+    case 20: case 21:
+        return in.size() < 3 ? 0 : size_t(5) + in[2];
+    case 22:
+        return 10;
+    case 23:
+        return in.size() < 11 ? 0 : size_t(13) + in[10];
+    case 24:
+        return 6;
     default:
         return SIZE_MAX;
     }
+}
+
+bool CrcMatches(const std::vector<uint8_t>& in, size_t length)
+{
+    return length >= 4 && in.size() >= length
+           && uint16_t(in[length - 2] | (in[length - 1] << 8)) == Crc16(in.data(), length - 2);
 }
 
 std::chrono::nanoseconds LineTime(int baud, size_t characters)
@@ -337,13 +354,20 @@ void Simulator::handleInput(const uint8_t* data, size_t size)
 
 bool Simulator::takeFrame()
 {
-    const size_t length = RequestLength(input_);
-    if (length == 0 || (length != SIZE_MAX && input_.size() < length))
+    size_t length = RequestLength(input_);
+    if (length == SIZE_MAX) {
+        // A function without a length of its own: the frame is what has
+        // arrived once its CRC checks out; until then more may follow, and
+        // the stale-input rule drops what never completes.
+        if (!CrcMatches(input_, input_.size()))
+            return false;
+        length = input_.size();
+    }
+    if (length == 0 || input_.size() < length)
         return false;
-    // An unknown function or a damaged frame: a controller stays silent
-    // and waits for the line to go quiet; so do we, by dropping what we have.
-    if (length == SIZE_MAX
-        || uint16_t(input_[length - 2] | (input_[length - 1] << 8)) != Crc16(input_.data(), length - 2)) {
+    // A damaged frame: a controller stays silent and waits for the line to
+    // go quiet; so do we, by dropping what we have.
+    if (!CrcMatches(input_, length)) {
         input_.clear();
         return false;
     }
@@ -353,8 +377,10 @@ bool Simulator::takeFrame()
     Request r;
     r.station = frame[0];
     r.function = frame[1];
-    r.address = Word(&frame[2]);
-    r.countOrValue = Word(&frame[4]);
+    if (frame.size() >= 8) {
+        r.address = Word(&frame[2]);
+        r.countOrValue = Word(&frame[4]);
+    }
     {
         std::lock_guard lock(mutex_);
         // A simulator left running for days keeps the recent frames only.
@@ -385,8 +411,9 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
     };
 
     std::vector<uint8_t> rsp;
-    const uint16_t address = Word(&request[2]);
-    const uint16_t word = Word(&request[4]);
+    // Every function served below has an address and a count or value.
+    const uint16_t address = requestSize >= 8 ? Word(&request[2]) : 0;
+    const uint16_t word = requestSize >= 8 ? Word(&request[4]) : 0;
     if (fault == Fault::Exception) {
         rsp = exception(kDeviceFailure);
     } else if (function == 3 || function == 4) {
@@ -411,8 +438,10 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
         rsp.assign(request.begin(), request.begin() + 6);
     } else if (function == 16) {
         const size_t count = word;
-        if (count < 1 || count > 123 || request[6] != 2 * count || address + count > 65536)
+        if (count < 1 || count > 123 || request[6] != 2 * count)
             rsp = exception(3);
+        else if (address + count > 65536)
+            rsp = exception(2);
         else {
             if (acts) {
                 std::lock_guard lock(mutex_);

@@ -20,6 +20,12 @@
 //   protocol address n - 1); reg()/setReg() read and write them directly, as
 //   the controller's own front panel would. Values are 16-bit; reg() gives
 //   them sign-extended.
+// - Functions: 3 and 4 read (1 to 125 registers, both from the holding
+//   registers), 6 writes one register, 16 writes 1 to 123. Any other
+//   function is answered with exception 1 (illegal function); a count outside
+//   those ranges (or a byte count that does not match it) with exception 3;
+//   a range running past register 65536 with exception 2. Requests to
+//   station 0 (broadcast) are acted on and never answered.
 // - requests() logs every frame that arrived with a sound CRC, whatever the
 //   fault and whichever station it was for: station, function, the first
 //   register (read) or the register (write), the count (read) or the value

@@ -4,6 +4,7 @@
 
 #include "Simulator.h"
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -21,17 +22,28 @@ constexpr const char* kHelp =
     "\n"
     "Plays the ZC4160 controller as a Modbus RTU slave on a new pseudo-terminal\n"
     "and makes PATH a symbolic link to its line (point the station at it with\n"
-    "ZC4160_PORT1=PATH).\n"
+    "ZC4160_PORT1=PATH; any Modbus RTU master may open PATH as a serial line).\n"
     "\n"
     "  --link PATH     the link to make (required)\n"
     "  --station N     station address to answer, 1 to 247 (default 1)\n"
     "  --baud B        pace answers at the line time of B baud (default: at once)\n"
     "  --no-process    hold the live values still (no process simulation)\n"
+    "  -h, --help      print this and exit\n"
     "\n"
-    "Commands on standard input:\n"
+    "On the line: function 3 (and 4) reads 1 to 125 registers, 6 writes one,\n"
+    "16 writes 1 to 123. Register n is protocol address n - 1; every address\n"
+    "answers, registers outside the controller's blocks hold 0. Other functions\n"
+    "get exception 1, a bad count exception 3, a range past the last address\n"
+    "exception 2. Station 0 (broadcast) writes are done and not answered. The\n"
+    "line runs without parity on this side, whatever the master sets.\n"
+    "\n"
+    "Commands on standard input, one a line (the simulator serves on when\n"
+    "standard input is closed):\n"
     "  fault none|silent|crc|exception|station|closed\n"
     "                  no fault, no answer, damaged CRC, exception answer,\n"
-    "                  answer from another station, line closed\n"
+    "                  answer from another station, line closed (the link is\n"
+    "                  removed; 'fault none' makes a new line and link)\n"
+    "  silence N       leave the next N requests unanswered, then go on\n"
     "  pace B          pace at B baud (0: answer at once)\n"
     "  process on|off  run or hold the process\n"
     "  get REG         print a register (register numbers as the station's)\n"
@@ -73,6 +85,9 @@ bool Command(zc4160sim::Simulator& sim, const std::string& line)
         } else {
             std::cout << "unknown fault '" << arg << "'" << std::endl;
         }
+    } else if (word == "silence" && ParseInt(arg.c_str(), 0, 1000000, n)) {
+        sim.silenceNext(unsigned(n));
+        std::cout << "silence " << n << std::endl;
     } else if (word == "pace" && ParseInt(arg.c_str(), 0, 921600, n)) {
         sim.setPacing(n);
         std::cout << "pacing " << n << std::endl;
@@ -142,6 +157,9 @@ int main(int argc, char** argv)
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
     std::signal(SIGPIPE, SIG_IGN);
+    // Started in the background of a terminal, a read of standard input
+    // would stop the process; ignored, the read fails and input is left.
+    std::signal(SIGTTIN, SIG_IGN);
     std::cout << "zc4160-sim: station " << options.station << " on " << sim.linkPath() << " -> "
               << sim.linePath() << std::endl;
 
@@ -156,7 +174,11 @@ int main(int argc, char** argv)
             continue;
         char buf[256];
         const ssize_t n = ::read(STDIN_FILENO, buf, sizeof buf);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
         if (n <= 0) {
+            // End of input, or input that cannot be read: serve on, and
+            // wait on signals only (poll with no descriptor, never a spin).
             readInput = false;
             continue;
         }

@@ -1,7 +1,11 @@
 #include "platform/basic/numbers.h"
 
 #include <gtest/gtest.h>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
 
 using namespace basic;
 
@@ -36,6 +40,64 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(LeadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;
     EXPECT_TRUE(std::isinf(LeadingNumber(QStringLiteral("1E400"))));
+}
+
+namespace {
+
+// Switches LC_NUMERIC to a locale with a decimal comma, as a German desktop
+// session does through Qt, and back when it goes. Builds the locale into a
+// temporary folder where the machine has none installed.
+class CommaLocale {
+public:
+    CommaLocale()
+    {
+        old_ = std::setlocale(LC_NUMERIC, nullptr);
+        if (select())
+            return;
+        char pattern[] = "/tmp/zc4160-locale.XXXXXX";
+        if (!mkdtemp(pattern))
+            return;
+        dir_ = pattern;
+        const std::string cmd = "localedef -i de_DE -f UTF-8 " + dir_ + "/de_DE.UTF-8 >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) != 0)
+            return;
+        setenv("LOCPATH", dir_.c_str(), 1);
+        select();
+    }
+    ~CommaLocale()
+    {
+        std::setlocale(LC_NUMERIC, old_.c_str());
+        if (!dir_.empty()) {
+            unsetenv("LOCPATH");
+            std::filesystem::remove_all(dir_);
+        }
+    }
+    bool active() const { return active_; }
+
+private:
+    bool select()
+    {
+        for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "fr_FR.utf8"})
+            if (std::setlocale(LC_NUMERIC, name))
+                return active_ = std::strtod("0.5", nullptr) == 0.0;
+        return false;
+    }
+    std::string old_;
+    std::string dir_;
+    bool active_ = false;
+};
+
+} // namespace
+
+TEST(LeadingNumber, ThePointIsTheSeparatorWhateverTheLocale)
+{
+    CommaLocale comma;
+    if (!comma.active())
+        GTEST_SKIP() << "no locale with a decimal comma could be made";
+    EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("12.5")), 12.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("-.25E1")), -2.5);
+    EXPECT_DOUBLE_EQ(LeadingNumber(QStringLiteral("1,5")), 1);
+    EXPECT_EQ(PlainText(12.5f), "12.5");
 }
 
 TEST(Rounding, HalvesGoToTheEvenNeighbour)
@@ -108,6 +170,9 @@ TEST(PlainText, SinglesShowSevenSignificantDigits)
         {-25.0f, "-25"},
         {-99999.0f, "-99999"},
         {0.001f, "0.001"},
+        {0.00001f, "0.00001"},  // small numbers stay in plain form
+        {-0.000123f, "-0.000123"},
+        {9999999.6f, "1E+07"},  // rounds up to ten million
         {3.14159274f, "3.141593"},
     };
     for (const auto& c : cases)

@@ -126,6 +126,19 @@ TEST_F(LivePoll, TablesFreezeAfterCloseAndReadsOnAClosedPortChangeNothing)
     line->setReg(301, 222);
     SwitchLivePoll(true);
     ASSERT_TRUE(testsupport::RunEventsUntil([] { return StatusValues[0] == 111.0f; }, 5000));
+
+    // Switched off with the port still open (as a transfer of another
+    // window does): no tick comes, the tables hold the last one's values.
+    SwitchLivePoll(false);
+    testsupport::RunEventsUntil([] { return false; }, 100);   // a tick under way ends
+    line->clearRequests();
+    line->setReg(1, 333);
+    testsupport::RunEventsUntil([] { return false; }, 1200);
+    EXPECT_TRUE(line->requests().empty());
+    EXPECT_EQ(StatusValues[0], 111.0f);
+    EXPECT_EQ(CommandValues[0], 22.2f);
+
+    SwitchLivePoll(true);
     CloseLink();
     EXPECT_FALSE(Met1::instance().Timer1.isActive());
     line->setReg(1, 999);

@@ -4,10 +4,14 @@
 #include "modbus/SimLine.h"
 
 #include <csignal>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <thread>
+#include <utility>
 #include <unistd.h>
 
 using namespace std::chrono;
@@ -84,6 +88,41 @@ public:
             buffer_.append(buf, size_t(n));
         }
     }
+    // Everything it prints until it ends its output (5 s at most).
+    std::string readAll()
+    {
+        const auto deadline = steady_clock::now() + seconds(5);
+        while (true) {
+            const int left = int(duration_cast<milliseconds>(deadline - steady_clock::now()).count());
+            pollfd fd{stdout_, POLLIN, 0};
+            if (left <= 0 || poll(&fd, 1, left) <= 0)
+                break;
+            char buf[256];
+            const ssize_t n = read(stdout_, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            buffer_.append(buf, size_t(n));
+        }
+        return std::exchange(buffer_, {});
+    }
+    // Processor time the child has used so far, in seconds.
+    double cpuSeconds() const
+    {
+        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        // Fields after the command name in parentheses: state is field 3,
+        // utime and stime are fields 14 and 15.
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string field;
+        long long utime = 0, stime = 0;
+        for (int i = 3; i <= 15 && fields >> field; ++i) {
+            if (i == 14)
+                utime = std::stoll(field);
+            if (i == 15)
+                stime = std::stoll(field);
+        }
+        return double(utime + stime) / double(sysconf(_SC_CLK_TCK));
+    }
     int waitExit()
     {
         int status = 0;
@@ -133,12 +172,22 @@ TEST(SimProgram, ServesOnItsLinkAndTakesFaultCommandsOnStandardInput)
         EXPECT_EQ(Set_4X_D1(9, 5, 309, 2), 0) << f.name;
     }
 
+    // One lost answer, then it answers again.
+    sim.send("silence 1");
+    EXPECT_EQ(sim.readLine(), "silence 1");
+    EXPECT_EQ(Set_4X_D1(9, 5, 309, 1), modbus::kNoAnswer);
+    EXPECT_EQ(Set_4X_D1(9, 5, 309, 2), 0);
+
     sim.send("log");
     EXPECT_EQ(sim.readLine(), "station 5 function 3 register 3201 count 1");
 
-    // With its input closed it serves on until a signal stops it.
+    // With its input closed it serves on until a signal stops it, waiting
+    // rather than spinning on the closed input.
     sim.closeInput();
     std::this_thread::sleep_for(milliseconds(100));
+    const double before = sim.cpuSeconds();
+    std::this_thread::sleep_for(seconds(1));
+    EXPECT_LT(sim.cpuSeconds() - before, 0.3);   // a spin would use the whole second
     EXPECT_EQ(Get_4X_DX(9, 5, 309, 1, &v), 0);
     EXPECT_EQ(v, 2);
     ClosePort_Modbus(9);
@@ -149,7 +198,10 @@ TEST(SimProgram, HelpListsTheOptionsAndCommands)
 {
     SimProgram sim({"--help"});
     ASSERT_TRUE(sim.running());
-    EXPECT_NE(sim.readLine().find("--link PATH"), std::string::npos);
+    const std::string help = sim.readAll();
+    for (const char* part : {"--link PATH", "--station", "--baud", "fault none|silent|crc",
+                             "silence N", "function 3", "exception 1", "quit"})
+        EXPECT_NE(help.find(part), std::string::npos) << part;
     EXPECT_EQ(sim.waitExit(), 0);
 }
 

@@ -3,14 +3,28 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdlib>
+#include <locale.h>
 #include <string>
 
 namespace basic {
 
+namespace {
+
+// Qt sets the process locale from the environment, and plain strtod would
+// then take a comma for the separator and stop at the point ("12.5" read
+// as 12 under a German locale). The conversion uses the C locale always.
+locale_t CLocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t(nullptr));
+    return c;
+}
+
+} // namespace
+
 double LeadingNumber(const QString& text)
 {
     // Gather the characters of the number with the skipped blanks removed,
-    // then let strtod (C locale, point as separator) convert them.
+    // then let strtod in the C locale (point as separator) convert them.
     std::string num;
     bool digits = false, point = false;
     enum { Sign, Mantissa, ExpSign, ExpDigits } stage = Sign;
@@ -40,7 +54,7 @@ double LeadingNumber(const QString& text)
         return 0.0;
     if (!exponent.empty() && std::isdigit(static_cast<unsigned char>(exponent.back())))
         num += "e" + exponent;
-    return std::strtod(num.c_str(), nullptr);
+    return strtod_l(num.c_str(), nullptr, CLocale());
 }
 
 double RoundHalfEven(double value)

@@ -1,0 +1,142 @@
+// The simulator as any Modbus RTU master meets it: plain frames written to
+// its line and the answers read back byte by byte, without the station's
+// Modbus layer in between.
+
+#include "modbus/SimLine.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <initializer_list>
+
+using namespace std::chrono;
+using Bytes = std::vector<uint8_t>;
+
+namespace {
+
+uint16_t Crc16(const Bytes& data)
+{
+    uint16_t crc = 0xFFFF;
+    for (uint8_t b : data) {
+        crc ^= b;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
+    }
+    return crc;
+}
+
+Bytes WithCrc(Bytes frame)
+{
+    const uint16_t crc = Crc16(frame);
+    frame.push_back(uint8_t(crc & 0xFF));
+    frame.push_back(uint8_t(crc >> 8));
+    return frame;
+}
+
+// A master of our own on the simulator's line: raw, 8 data bits.
+class RawMaster {
+public:
+    explicit RawMaster(const std::string& path)
+    {
+        fd_ = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd_ < 0)
+            return;
+        termios tio{};
+        tcgetattr(fd_, &tio);
+        cfmakeraw(&tio);
+        cfsetspeed(&tio, B19200);
+        tcsetattr(fd_, TCSANOW, &tio);
+        tcflush(fd_, TCIOFLUSH);
+    }
+    ~RawMaster()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool open() const { return fd_ >= 0; }
+
+    // Sends the frame and gathers what comes back until the line has been
+    // quiet for quietMs (an answer arrives whole on a pseudo-terminal), or
+    // nothing at all within firstMs.
+    Bytes transact(const Bytes& frame, int firstMs = 2000, int quietMs = 100)
+    {
+        EXPECT_EQ(::write(fd_, frame.data(), frame.size()), ssize_t(frame.size()));
+        Bytes answer;
+        for (int wait = firstMs;; wait = quietMs) {
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, wait) <= 0)
+                return answer;
+            uint8_t buf[512];
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0)
+                return answer;
+            answer.insert(answer.end(), buf, buf + n);
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
+} // namespace
+
+TEST(SimFrames, AnswersAStandardMasterAsAModbusSlaveShould)
+{
+    testsupport::SimLine line{11};
+    ASSERT_TRUE(line.started());
+    line->setReg(1, 0x1234);
+    line->setReg(2, -2);
+    RawMaster master(line->linkPath());
+    ASSERT_TRUE(master.open());
+
+    // Request and answer without their CRC; an empty answer is silence.
+    const struct { const char* what; Bytes request; Bytes answer; } cases[] = {
+        {"read 2 from register 1", {1, 3, 0, 0, 0, 2}, {1, 3, 4, 0x12, 0x34, 0xFF, 0xFE}},
+        {"read input registers", {1, 4, 0, 1, 0, 1}, {1, 4, 2, 0xFF, 0xFE}},
+        {"write 309", {1, 6, 0x01, 0x34, 0, 1}, {1, 6, 0x01, 0x34, 0, 1}},
+        {"write 302 and 303", {1, 16, 0x01, 0x2D, 0, 2, 4, 0x01, 0x2C, 0xFF, 0x9C},
+         {1, 16, 0x01, 0x2D, 0, 2}},
+        {"read of 126", {1, 3, 0, 0, 0, 126}, {1, 0x83, 3}},
+        {"read of 0", {1, 3, 0, 0, 0, 0}, {1, 0x83, 3}},
+        {"read past the last address", {1, 3, 0xFF, 0xFF, 0, 2}, {1, 0x83, 2}},
+        {"write with a wrong byte count", {1, 16, 0, 0, 0, 2, 2, 0, 1}, {1, 0x90, 3}},
+        {"write past the last address", {1, 16, 0xFF, 0xFF, 0, 2, 4, 0, 1, 0, 2}, {1, 0x90, 2}},
+        {"read coils", {1, 1, 0, 0, 0, 8}, {1, 0x81, 1}},
+        {"write coil", {1, 5, 0, 0, 0xFF, 0}, {1, 0x85, 1}},
+        {"report station id", {1, 17}, {1, 0x91, 1}},
+        {"diagnostics", {1, 8, 0, 0, 0x12, 0x34}, {1, 0x88, 1}},
+        {"device identification", {1, 0x2B, 0x0E, 1, 0}, {1, 0xAB, 1}},
+        {"another station", {2, 3, 0, 0, 0, 1}, {}},
+        {"broadcast write", {0, 6, 0x01, 0x35, 0, 7}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Bytes expected = c.answer.empty() ? Bytes{} : WithCrc(c.answer);
+        EXPECT_EQ(master.transact(WithCrc(c.request), expected.empty() ? 300 : 2000), expected);
+    }
+
+    // The largest read there is, and a write of one register too many.
+    const Bytes longest = master.transact(WithCrc({1, 3, 0, 0, 0, 125}));
+    ASSERT_EQ(longest.size(), 3u + 250u + 2u);
+    EXPECT_EQ(Bytes(longest.begin(), longest.begin() + 7), (Bytes{1, 3, 250, 0x12, 0x34, 0xFF, 0xFE}));
+    EXPECT_EQ(longest, WithCrc(Bytes(longest.begin(), longest.end() - 2)));
+    Bytes tooMany = {1, 16, 0, 0, 0, 124, 248};
+    tooMany.resize(7 + 248, 0);
+    EXPECT_EQ(master.transact(WithCrc(tooMany)), WithCrc({1, 0x90, 3}));
+
+    EXPECT_EQ(line->reg(309), 1);
+    EXPECT_EQ(line->reg(302), 300);
+    EXPECT_EQ(line->reg(303), -100);
+    EXPECT_EQ(line->reg(310), 7);      // the broadcast was done
+    EXPECT_EQ(line->reg(65536), 0);    // refused writes changed nothing
+    EXPECT_EQ(line->reg(1), 0x1234);
+
+    // A damaged request is not answered, and the next sound one is.
+    Bytes damaged = WithCrc({1, 3, 0, 0, 0, 1});
+    damaged.back() ^= 0x01;
+    EXPECT_EQ(master.transact(damaged, 300), Bytes{});
+    std::this_thread::sleep_for(milliseconds(100));   // the line goes quiet
+    EXPECT_EQ(master.transact(WithCrc({1, 3, 0, 0, 0, 1})), WithCrc({1, 3, 2, 0x12, 0x34}));
+}
