@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <iterator>
 #include <unistd.h>
 
 namespace {
@@ -112,11 +113,27 @@ TEST(DatabaseInstall, FiveTablesWithFieldsAtTheirPositions)
         EXPECT_EQ(layout->fieldCount, e.count);
         EXPECT_EQ(db::FieldNames(*layout), names);
     }
+    // Fields 5 to 44 carry the forty names the calibration import binds its
+    // grid columns to, in this order.
+    const char* const gridNames[] = {
+        "P-10VHI", "P-2VHI", "P-MAHI", "P-100MVL", "P-100MVH", "P-20MVL", "P-20MVH",
+        "P-4KL", "P-4KH", "P-400L", "P-400H", "P-80L", "P-80H",
+        "S-10VHI", "S-2VHI", "S-MAHI", "S-100MVL", "S-100MVH", "S-20MVL", "S-20MVH",
+        "S-4KL", "S-4KH", "S-400L", "S-400H", "S-80L", "S-80H",
+        "20I_MARK", "DA1_CALIB", "DA2_CALIB", "DA3_CALIB", "COLD_T", "COLS_18", "CALIB_C_T",
+        "C_IC", "DA1_Z", "DA2_Z", "DA3_Z", "RELAY", "DO_TEST", "CLEAR"};
+    QStringList cali = ColumnNames(t, QStringLiteral("Calibration"));
+    ASSERT_EQ(std::size(gridNames), 40u);
+    for (int i = 0; i < 40; ++i)
+        EXPECT_EQ(cali[5 + i], QString::fromLatin1(gridNames[i])) << 5 + i;
     // The forty grid names are distinct and the two further fields differ
     // from all of them.
-    QStringList cali = ColumnNames(t, QStringLiteral("Calibration"));
     cali.removeDuplicates();
     EXPECT_EQ(cali.size(), 47);
+
+    const QStringList conf = ColumnNames(t, QStringLiteral("CONF"));
+    for (int i = 1; i <= 120; ++i)
+        EXPECT_EQ(conf[3 + i], QString::number(i));
 
     auto heads = t.rows(QStringLiteral("select * from sl_void"));
     ASSERT_EQ(heads.size(), 1u);
