@@ -30,15 +30,188 @@ using forms::Rgb;
 namespace {
 
 // ---- Layout tables (twips) ---------------------------------------------
+//
+// Every place of the window is here; the construction below only walks
+// these tables. Window coordinates unless a group says otherwise.
 
 constexpr int kClientWidth = 19440;
 constexpr int kClientHeight = 11430;
+
+// The regions of the window, top left to bottom right.
+enum class Region {
+    Port, Station, Baud, Parity, Open, Close, ClockPage, DateLabel, TimeLabel,
+    Valve, Process, Sensors, Alarms, Program, Relays, StatusTabs, CommandTabs,
+    ChartAxis, Ruler, ChartFrame, ChartCanvas, ChartFunctions, YRangeEditor,
+    NavigationBar, NetworkPage, ControllerState, SetpointSource, StatusBar,
+};
+struct RegionDef {
+    Region region;
+    const char* control;
+    const char* caption;  // nullptr where the control has none
+    TwipsRect place;
+};
+constexpr RegionDef kRegions[] = {
+    {Region::Port, "Frame6", "通讯端口选择", {30, 0, 2115, 585}},
+    {Region::Station, "Frame5(0)", "从站地址", {2220, 0, 2175, 585}},
+    {Region::Baud, "Frame2(1)", "波特率", {4470, 0, 2865, 585}},
+    {Region::Parity, "Frame5(1)", "校验方式", {7410, 30, 3255, 585}},
+    {Region::Open, "Command9", "打开", {10710, 120, 825, 435}},
+    {Region::Close, "Command10", "关闭", {11610, 120, 825, 435}},
+    {Region::ClockPage, "Command39", "TIME SET", {12780, 30, 825, 525}},
+    {Region::DateLabel, "Label2(9)", nullptr, {13590, 0, 1335, 285}},
+    {Region::TimeLabel, "Label2(10)", nullptr, {13590, 300, 1335, 285}},
+    {Region::Valve, "Frame1", "Value Position", {15030, 0, 4305, 765}},
+    {Region::Process, "Frame4", "Process Parmeters", {30, 570, 4125, 1335}},
+    {Region::Sensors, "Frame8", "Sensor Alarm", {4560, 570, 2145, 1335}},
+    {Region::Alarms, "Frame9", "Alarm Type", {7110, 570, 2145, 1335}},
+    {Region::Program, "Frame7", "Program Status", {9660, 570, 5325, 1335}},
+    {Region::Relays, "Frame10", "Relay Action", {15060, 780, 4335, 825}},
+    {Region::StatusTabs, "SSTab1", nullptr, {15030, 780, 4335, 3465}},
+    {Region::CommandTabs, "SSTab2", nullptr, {15030, 4290, 4365, 5805}},
+    {Region::ChartAxis, "Frame2(0)", nullptr, {60, 1950, 1035, 7965}},
+    {Region::Ruler, "hc", nullptr, {1170, 1980, 12255, 225}},
+    {Region::ChartFrame, "pt0", nullptr, {1290, 2190, 12010, 7510}},
+    // Within pt0.
+    {Region::ChartCanvas, "pt", nullptr, {0, 30, 12008, 7508}},
+    {Region::ChartFunctions, "Frame3", "功能", {13590, 2040, 1395, 7695}},
+    // Label9, YKD, Label10, YKD1 and Command26 together (yRange below).
+    {Region::YRangeEditor, "Label9..Command26", nullptr, {240, 10650, 3915, 315}},
+    {Region::NavigationBar, "Frame11", nullptr, {4440, 10410, 10185, 645}},
+    {Region::NetworkPage, "Command40", "Ethernet SET", {14850, 10530, 1785, 405}},
+    // A caption over its value label.
+    {Region::ControllerState, "Label1(88)", "当前状态", {16860, 10380, 855, 465}},
+    {Region::SetpointSource, "Label1(89)", "当前SV取值", {17940, 10380, 1005, 465}},
+    {Region::StatusBar, "StatusBar1", nullptr, {0, 11085, 19440, 345}},
+};
+constexpr bool RegionsInOrder()
+{
+    for (size_t i = 0; i < std::size(kRegions); ++i)
+        if (kRegions[i].region != static_cast<Region>(i))
+            return false;
+    return true;
+}
+static_assert(RegionsInOrder(), "kRegions is indexed by Region");
+constexpr const RegionDef& RegionOf(Region region)
+{
+    return kRegions[static_cast<size_t>(region)];
+}
+constexpr TwipsRect PlaceOf(Region region) { return RegionOf(region).place; }
 
 // A value label of the status panel and its caption above it.
 constexpr int kValueWidth = 855;
 constexpr int kValueHeight = 285;
 constexpr int kCaptionHeight = 255;
 
+// Inside the three link frames: the caption, and the list right of it.
+namespace linkBand {
+constexpr TwipsRect kCaption{90, 240, 780, 300};
+constexpr TwipsRect kPortList{900, 225, 1140, 330};
+constexpr TwipsRect kStationList{900, 225, 1200, 330};
+constexpr TwipsRect kBaudList{900, 225, 1890, 330};
+} // namespace linkBand
+
+// Inside "校验方式": the first option button and the pitch of the others.
+namespace parity {
+constexpr TwipsRect kFirstOption{120, 225, 1020, 315};
+constexpr int kOptionPitch = 1035;
+} // namespace parity
+
+// "选择" in "Process Parmeters" stands in the fourth column of the second
+// row, raised above the value labels' line; "端口返回值" on "DO Status"
+// under the third row.
+constexpr int kSelectColumn = 3;
+constexpr int kSelectRaise = 180;
+constexpr int kSelectHeight = 450;
+constexpr int kPortResultRow = 3;
+constexpr int kPortResultWidth = 1500;
+
+// Inside a command tab page: row pitch, and the columns of value label,
+// input and button. The inputs and the button stand a little above the
+// value label's top so that their middles meet.
+namespace commandRow {
+constexpr int kFirstValueTop = 330;
+constexpr int kPitch = 570;
+constexpr int kValueLeft = 180;
+constexpr int kInputLeft = 1170;
+constexpr int kInputWidth = 1950;
+constexpr int kListRaise = 30;
+constexpr int kListHeight = 345;
+constexpr int kBoxRaise = 15;
+constexpr int kBoxHeight = 315;
+constexpr int kButtonLeft = 3270;
+constexpr int kButtonWidth = 840;
+constexpr int kButtonRaise = 60;
+constexpr int kButtonHeight = 405;
+} // namespace commandRow
+
+// Inside the axis frame: each value label just above its grid line, the OP
+// percent just below it, the legend near the foot and "VALUE" halfway up.
+namespace axis {
+constexpr int kLabelLeft = 30;
+constexpr int kLabelRightInset = 90;  // from the frame's width
+constexpr int kValueAboveLine = 300;
+constexpr int kValueMinTop = 15;
+constexpr int kValueHeight = 240;
+constexpr int kPercentAboveLine = 75;
+constexpr int kPercentHeight = 210;
+constexpr int kLegendLeft[] = {60, 700, 380};  // PV, OP, SV; so PV, SV, OP from left to right
+constexpr int kLegendTop = 7050;
+constexpr int kLegendWidth = 330;
+constexpr int kLegendHeight = 270;
+constexpr TwipsRect kValueCaption{60, 3180, 915, 330};
+} // namespace axis
+
+// Below the canvas: time labels over date labels, centred on the canvas's
+// left edge and every 1500 twips after it.
+namespace timeScale {
+constexpr int kCount = 9;
+constexpr int kPitch = 1500;
+constexpr int kWidth = 1200;
+constexpr int kTimeTop = 9840;
+constexpr int kDateTop = 10125;
+constexpr int kHeight = 285;
+} // namespace timeScale
+
+// Inside "功能": the first button and the pitch of those below it.
+namespace functions {
+constexpr TwipsRect kFirstButton{120, 360, 1155, 600};
+constexpr int kPitch = 900;
+} // namespace functions
+
+// The Y range editor, left to right, and the hidden label above it.
+namespace yRange {
+constexpr TwipsRect kMaxCaption{240, 10650, 900, 315};   // Label9
+constexpr TwipsRect kMaxBox{1155, 10650, 630, 315};      // YKD
+constexpr TwipsRect kMinCaption{1830, 10650, 900, 315};  // Label10
+constexpr TwipsRect kMinBox{2745, 10650, 630, 315};      // YKD1
+constexpr TwipsRect kButton{3420, 10620, 735, 375};      // Command26
+constexpr TwipsRect kHiddenLabel{240, 10350, 900, 255};  // Label19
+static_assert(kMaxCaption.left == PlaceOf(Region::YRangeEditor).left &&
+              kButton.left + kButton.width ==
+                  PlaceOf(Region::YRangeEditor).left + PlaceOf(Region::YRangeEditor).width);
+} // namespace yRange
+
+// Inside the navigation bar: the buttons side by side.
+namespace navigation {
+constexpr int kFirstLeft = 150;
+constexpr int kPitch = 1245;
+constexpr int kTop = 105;
+constexpr int kButtonWidth = 1170;
+constexpr int kButtonHeight = 435;
+} // namespace navigation
+
+// "当前状态" and "当前SV取值": the value label 180 below the region's top,
+// the caption a little wider than the label.
+constexpr int kStateValueOffset = 180;
+constexpr int kStateCaptionExtraWidth = 150;
+
+// The chart frame and canvas sizes the load sets.
+constexpr TwipsRect kChartFrame = PlaceOf(Region::ChartFrame);
+constexpr TwipsRect kChartCanvas = PlaceOf(Region::ChartCanvas);
+// The Y-axis frame and where the canvas's bottom and top edges fall in it.
+constexpr TwipsRect kAxisFrame = PlaceOf(Region::ChartAxis);
+constexpr int kAxisCanvasTop = kChartFrame.top + kChartCanvas.top - kAxisFrame.top;
+constexpr int kAxisCanvasBottom = kAxisCanvasTop + kChartCanvas.height;
 
 // Where the captioned value labels stand inside each frame or tab page: the
 // column pitch and the top of the first row's value label.
@@ -197,15 +370,6 @@ constexpr CommandRow kCommandRows[] = {
     {Tab2::CommDo, "Force DO8", 324, &ssqx::Combo15, -1, kList, &ssqx::Command37, &ssqx::Command37_Click},
     {Tab2::CommDo, "Force DO9", 325, &ssqx::Combo16, -1, kList, &ssqx::Command38, &ssqx::Command38_Click},
 };
-// Inside a command tab page: row pitch, and the columns of value label,
-// input and button.
-constexpr int kRowFirstValueTop = 330;
-constexpr int kRowPitch = 570;
-constexpr int kRowValueLeft = 180;
-constexpr int kRowInputLeft = 1170;
-constexpr int kRowInputWidth = 1950;
-constexpr int kRowButtonLeft = 3270;
-constexpr int kRowButtonWidth = 840;
 
 // The selection lists in the order the load fills them, with the item each
 // shows afterwards. Lists of numbers hold "1 " to "n ".
@@ -292,9 +456,6 @@ constexpr NavigationButton kNavigationButtons[] = {
     {&ssqx::Command23, "参数校准", &ssqx::Command23_Click, false},
     {&ssqx::Command1, "退出", &ssqx::Command1_Click, true},
 };
-constexpr int kNavigationFirstLeft = 150;
-constexpr int kNavigationPitch = 1245;
-constexpr int kNavigationButtonWidth = 1170;
 
 constexpr forms::StatusBar::PanelDef kStatusPanels[] = {
     {forms::StatusBar::Kind::Text, "PV", 600},   {forms::StatusBar::Kind::Text, "", 1350},
@@ -307,16 +468,10 @@ constexpr forms::StatusBar::PanelDef kStatusPanels[] = {
     {forms::StatusBar::Kind::Date, "", 1950},    {forms::StatusBar::Kind::Time, "", 1500},
 };
 
-// The chart frame and canvas sizes the load sets.
-constexpr TwipsRect kChartFrame{1290, 2190, 12010, 7510};
-constexpr TwipsRect kChartCanvas{0, 30, 12008, 7508};
-// The Y-axis frame and where the canvas's bottom and top edges fall in it.
-constexpr TwipsRect kAxisFrame{60, 1950, 1035, 7965};
-constexpr int kAxisCanvasTop = kChartFrame.top + kChartCanvas.top - kAxisFrame.top;
-constexpr int kAxisCanvasBottom = kAxisCanvasTop + kChartCanvas.height;
 constexpr const char* kOpScale[] = {"-10", "10", "30", "50", "70", "90", "110"};
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
+QString CaptionOf(Region region) { return Utf8(RegionOf(region).caption); }
 
 } // namespace
 
@@ -383,82 +538,83 @@ void ssqx::BuildLayout()
 {
     const QColor red = Rgb(255, 0, 0), green = Rgb(0, 128, 0), blue = Rgb(0, 0, 255);
 
-    // Serial link band.
-    Frame6 = new forms::Frame(QStringLiteral("通讯端口选择"), this);
-    PlaceTwips(Frame6, 30, 0, 2115, 585);
+    // Serial link band. A link frame holds its caption and the list right of it.
+    auto linkFrame = [this](Region region, const QString& caption, const TwipsRect& listPlace,
+                            const QString& listName, forms::DropDownList*& list) {
+        auto* frame = new forms::Frame(CaptionOf(region), this);
+        PlaceTwips(frame, PlaceOf(region));
+        auto* label = new QLabel(caption, frame);
+        PlaceTwips(label, linkBand::kCaption);
+        list = new forms::DropDownList(frame);
+        list->setObjectName(listName);
+        PlaceTwips(list, listPlace);
+        return frame;
+    };
+    Frame6 = linkFrame(Region::Port, QStringLiteral("通讯端口"), linkBand::kPortList,
+                       QStringLiteral("Combo1"), Combo1);
     Frame6->SetCaptionColour(red);
-    auto* portCaption = new QLabel(QStringLiteral("通讯端口"), Frame6);
-    PlaceTwips(portCaption, 90, 240, 780, 300);
-    Combo1 = new forms::DropDownList(Frame6);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    PlaceTwips(Combo1, 900, 225, 1140, 330);
-
-    Frame5[0] = new forms::Frame(QStringLiteral("从站地址"), this);
-    PlaceTwips(Frame5[0], 2220, 0, 2175, 585);
-    auto* stationCaption = new QLabel(QStringLiteral("从站地址"), Frame5[0]);
-    PlaceTwips(stationCaption, 90, 240, 780, 300);
-    Combo2 = new forms::DropDownList(Frame5[0]);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    PlaceTwips(Combo2, 900, 225, 1200, 330);
-
-    Frame2[1] = new forms::Frame(QStringLiteral("波特率"), this);
-    PlaceTwips(Frame2[1], 4470, 0, 2865, 585);
+    Frame5[0] = linkFrame(Region::Station, QStringLiteral("从站地址"), linkBand::kStationList,
+                          QStringLiteral("Combo2"), Combo2);
+    Frame2[1] = linkFrame(Region::Baud, QStringLiteral("通讯速度"), linkBand::kBaudList,
+                          QStringLiteral("Combo17"), Combo17);
     Frame2[1]->SetCaptionColour(green);
-    auto* baudCaption = new QLabel(QStringLiteral("通讯速度"), Frame2[1]);
-    PlaceTwips(baudCaption, 90, 240, 780, 300);
-    Combo17 = new forms::DropDownList(Frame2[1]);
-    Combo17->setObjectName(QStringLiteral("Combo17"));
-    PlaceTwips(Combo17, 900, 225, 1890, 330);
 
-    Frame5[1] = new forms::Frame(QStringLiteral("校验方式"), this);
-    PlaceTwips(Frame5[1], 7410, 30, 3255, 585);
+    Frame5[1] = new forms::Frame(CaptionOf(Region::Parity), this);
+    PlaceTwips(Frame5[1], PlaceOf(Region::Parity));
     const char* parities[] = {"无校验", "奇校验", "偶校验"};
     for (int i = 0; i < 3; ++i) {
+        TwipsRect place = parity::kFirstOption;
+        place.left += i * parity::kOptionPitch;
         Option2[static_cast<size_t>(i)] = new QRadioButton(Utf8(parities[i]), Frame5[1]);
-        PlaceTwips(Option2[static_cast<size_t>(i)], 120 + i * 1035, 225, 1020, 315);
+        PlaceTwips(Option2[static_cast<size_t>(i)], place);
     }
 
-    Command9 = new forms::CommandButton(QStringLiteral("打开"), this);
-    PlaceTwips(Command9, 10710, 120, 825, 435);
-    Command10 = new forms::CommandButton(QStringLiteral("关闭"), this);
-    PlaceTwips(Command10, 11610, 120, 825, 435);
-    Command39 = new forms::CommandButton(QStringLiteral("TIME SET"), this);
-    PlaceTwips(Command39, 12780, 30, 825, 525);
+    auto regionButton = [this](Region region) {
+        auto* button = new forms::CommandButton(CaptionOf(region), this);
+        PlaceTwips(button, PlaceOf(region));
+        return button;
+    };
+    Command9 = regionButton(Region::Open);
+    Command10 = regionButton(Region::Close);
+    Command39 = regionButton(Region::ClockPage);
     connect(Command9, &QPushButton::clicked, this, &ssqx::Command9_Click);
     connect(Command10, &QPushButton::clicked, this, &ssqx::Command10_Click);
     connect(Command39, &QPushButton::clicked, this, &ssqx::Command39_Click);
 
-    for (int index : {9, 10}) {
+    struct ClockLabel {
+        int index;
+        Region region;
+    };
+    for (const ClockLabel& c : {ClockLabel{9, Region::DateLabel}, ClockLabel{10, Region::TimeLabel}}) {
         auto* label = new forms::BoxLabel(QString(), this);
-        PlaceTwips(label, 13590, index == 9 ? 0 : 300, 1335, 285);
+        PlaceTwips(label, PlaceOf(c.region));
         label->setAlignment(Qt::AlignCenter);
         label->setFont(forms::ArialFont(10.5, true));
         forms::SetTextColour(label, red);
         forms::SetBackColour(label, Rgb(192, 192, 255));
-        Label2[index] = label;
+        Label2[c.index] = label;
     }
 
     // Status frames. "Relay Action" comes before SSTab1, which covers it.
-    Frame1 = new forms::Frame(QStringLiteral("Value Position"), this);
-    PlaceTwips(Frame1, 15030, 0, 4305, 765);
-    Frame4 = new forms::Frame(QStringLiteral("Process Parmeters"), this);
-    PlaceTwips(Frame4, 30, 570, 4125, 1335);
+    auto regionFrame = [this](Region region) {
+        auto* frame = new forms::Frame(CaptionOf(region), this);
+        PlaceTwips(frame, PlaceOf(region));
+        return frame;
+    };
+    Frame1 = regionFrame(Region::Valve);
+    Frame4 = regionFrame(Region::Process);
     Frame4->SetCaptionColour(blue);
     Frame4->SetCaptionFont(forms::SongFont(9, true));
-    Frame8 = new forms::Frame(QStringLiteral("Sensor Alarm"), this);
-    PlaceTwips(Frame8, 4560, 570, 2145, 1335);
-    Frame9 = new forms::Frame(QStringLiteral("Alarm Type"), this);
-    PlaceTwips(Frame9, 7110, 570, 2145, 1335);
-    Frame7 = new forms::Frame(QStringLiteral("Program Status"), this);
-    PlaceTwips(Frame7, 9660, 570, 5325, 1335);
-    Frame10 = new forms::Frame(QStringLiteral("Relay Action"), this);
-    PlaceTwips(Frame10, 15060, 780, 4335, 825);
+    Frame8 = regionFrame(Region::Sensors);
+    Frame9 = regionFrame(Region::Alarms);
+    Frame7 = regionFrame(Region::Program);
+    Frame10 = regionFrame(Region::Relays);
     forms::SetBackColour(Frame10, Rgb(0, 255, 255));
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
     SSTab1->setAutoFillBackground(true);
-    PlaceTwips(SSTab1, 15030, 780, 4335, 3465);
+    PlaceTwips(SSTab1, PlaceOf(Region::StatusTabs));
     std::map<Box, QWidget*> boxes{{Box::Frame1, Frame1},   {Box::Frame4, Frame4},
                                   {Box::Frame7, Frame7},   {Box::Frame8, Frame8},
                                   {Box::Frame9, Frame9},   {Box::Frame10, Frame10}};
@@ -490,64 +646,66 @@ void ssqx::BuildLayout()
     {
         const BoxGrid grid = GridOf(Box::Frame4);
         Command41 = new forms::CommandButton(QStringLiteral("选择"), Frame4);
-        PlaceTwips(Command41, grid.firstLeft + 3 * grid.columnPitch,
-                   grid.firstValueTop + grid.rowPitch - 180, kValueWidth, 450);
+        PlaceTwips(Command41, grid.firstLeft + kSelectColumn * grid.columnPitch,
+                   grid.firstValueTop + grid.rowPitch - kSelectRaise, kValueWidth, kSelectHeight);
         connect(Command41, &QPushButton::clicked, this, &ssqx::Command41_Click);
 
         const BoxGrid doGrid = GridOf(Box::DOPage);
         Label13 = new QLabel(QStringLiteral("端口返回值"), boxes[Box::DOPage]);
-        PlaceTwips(Label13, doGrid.firstLeft, doGrid.firstValueTop + 3 * doGrid.rowPitch,
-                   1500, kValueHeight);
+        PlaceTwips(Label13, doGrid.firstLeft, doGrid.firstValueTop + kPortResultRow * doGrid.rowPitch,
+                   kPortResultWidth, kValueHeight);
         Label13->setVisible(false);
     }
 
     // Command rows.
     SSTab2 = new QTabWidget(this);
     SSTab2->setObjectName(QStringLiteral("SSTab2"));
-    PlaceTwips(SSTab2, 15030, 4290, 4365, 5805);
+    PlaceTwips(SSTab2, PlaceOf(Region::CommandTabs));
     std::map<Tab2, QWidget*> pages{{Tab2::FixedSv, addPage(SSTab2, QStringLiteral("固定SV"))},
                                    {Tab2::Program, addPage(SSTab2, QStringLiteral("程序模式"))},
                                    {Tab2::CommDo, addPage(SSTab2, QStringLiteral("通讯DO"))}};
     std::map<Tab2, int> rowsOnPage;
     for (const CommandRow& row : kCommandRows) {
         QWidget* page = pages[row.tab];
-        const int top = kRowFirstValueTop + kRowPitch * rowsOnPage[row.tab]++;
-        Caption(page, kRowValueLeft, top, kRowInputLeft - kRowValueLeft + kRowInputWidth,
-                Utf8(row.caption));
+        using namespace commandRow;
+        const int top = kFirstValueTop + kPitch * rowsOnPage[row.tab]++;
+        Caption(page, kValueLeft, top, kInputLeft - kValueLeft + kInputWidth, Utf8(row.caption));
         const int element = row.reg - 1;
         D_4WW[static_cast<size_t>(element)] =
-            ValueLabel(page, kRowValueLeft, top, DesignText(panel::LabelArray::D_4WW, element));
+            ValueLabel(page, kValueLeft, top, DesignText(panel::LabelArray::D_4WW, element));
         if (row.list) {
             auto* list = new forms::DropDownList(page);
-            PlaceTwips(list, kRowInputLeft, top - 30, kRowInputWidth, 345);
+            PlaceTwips(list, kInputLeft, top - kListRaise, kInputWidth, kListHeight);
             this->*row.list = list;
         } else {
             auto* box = new QLineEdit(QStringLiteral("0"), page);
-            PlaceTwips(box, kRowInputLeft, top - 15, kRowInputWidth, 315);
+            PlaceTwips(box, kInputLeft, top - kBoxRaise, kInputWidth, kBoxHeight);
             box->setFont(forms::SongFont(9, true));
             forms::SetBackColour(box, Qt::white);
             Text1[static_cast<size_t>(row.textBox)] = box;
         }
         auto* button = new forms::CommandButton(QStringLiteral("确定"), page);
-        PlaceTwips(button, kRowButtonLeft, top - 60, kRowButtonWidth, 405);
+        PlaceTwips(button, kButtonLeft, top - kButtonRaise, kButtonWidth, kButtonHeight);
         connect(button, &QPushButton::clicked, this, row.click);
         this->*row.button = button;
     }
 
     // The chart's Y axis: each value label just above its grid line, the OP
     // percent just below it.
-    Frame2[0] = new forms::Frame(QString(), this);
-    PlaceTwips(Frame2[0], kAxisFrame.left, kAxisFrame.top, kAxisFrame.width, kAxisFrame.height);
+    Frame2[0] = regionFrame(Region::ChartAxis);
+    const int axisLabelWidth = kAxisFrame.width - axis::kLabelRightInset;
     for (int i = 0; i < 7; ++i) {
         const int line = kAxisCanvasBottom - i * kChartCanvas.height / 6;
         auto* value = new QLabel(Frame2[0]);
-        PlaceTwips(value, 30, std::max(15, line - 300), kAxisFrame.width - 90, 240);
+        PlaceTwips(value, axis::kLabelLeft, std::max(axis::kValueMinTop, line - axis::kValueAboveLine),
+                   axisLabelWidth, axis::kValueHeight);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         value->setFont(forms::SongFont(10.5, true));
         forms::SetTextColour(value, red);
         Label5[static_cast<size_t>(i)] = value;
         auto* percent = new QLabel(Utf8(kOpScale[i]), Frame2[0]);
-        PlaceTwips(percent, 30, line - 75, kAxisFrame.width - 90, 210);
+        PlaceTwips(percent, axis::kLabelLeft, line - axis::kPercentAboveLine, axisLabelWidth,
+                   axis::kPercentHeight);
         percent->setAlignment(Qt::AlignRight | Qt::AlignTop);
         percent->setFont(forms::SongFont(9, true));
         forms::SetTextColour(percent, blue);
@@ -555,23 +713,23 @@ void ssqx::BuildLayout()
     }
     const char* legend[] = {"PV", "OP", "SV"};
     const QColor legendColours[] = {red, blue, green};
-    const int legendLeft[] = {60, 700, 380};  // PV, SV, OP from left to right
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(Utf8(legend[i]), Frame2[0]);
-        PlaceTwips(label, legendLeft[i], 7050, 330, 270);
+        PlaceTwips(label, axis::kLegendLeft[i], axis::kLegendTop, axis::kLegendWidth,
+                   axis::kLegendHeight);
         label->setFont(forms::SongFont(9, true));
         forms::SetTextColour(label, legendColours[i]);
         Label8[static_cast<size_t>(i)] = label;
     }
     Label11 = new QLabel(QStringLiteral("VALUE"), Frame2[0]);
-    PlaceTwips(Label11, 60, 3180, 915, 330);
+    PlaceTwips(Label11, axis::kValueCaption);
     Label11->setAlignment(Qt::AlignCenter);
     Label11->setFont(forms::SongFont(12, true));
     forms::SetTextColour(Label11, red);
 
     hc = new QSlider(Qt::Horizontal, this);
     hc->setObjectName(QStringLiteral("hc"));
-    PlaceTwips(hc, 1170, 1980, 12255, 225);
+    PlaceTwips(hc, PlaceOf(Region::Ruler));
     hc->setRange(-1, 12001);
 
     pt0 = new QWidget(this);
@@ -580,15 +738,16 @@ void ssqx::BuildLayout()
     pt = new QWidget(pt0);
     pt->setObjectName(QStringLiteral("pt"));
     forms::SetBackColour(pt, Qt::white);
-    PlaceTwips(pt0, kChartFrame.left, kChartFrame.top, kChartFrame.width, kChartFrame.height);
-    PlaceTwips(pt, kChartCanvas.left, kChartCanvas.top, kChartCanvas.width, kChartCanvas.height);
+    PlaceTwips(pt0, kChartFrame);
+    PlaceTwips(pt, kChartCanvas);
 
-    for (int i = 0; i < 9; ++i) {
-        const int centre = kChartFrame.left + i * 1500;
+    for (int i = 0; i < timeScale::kCount; ++i) {
+        using namespace timeScale;
+        const int left = kChartFrame.left + i * kPitch - kWidth / 2;
         auto* time = new QLabel(this);
-        PlaceTwips(time, centre - 600, 9840, 1200, 285);
+        PlaceTwips(time, left, kTimeTop, kWidth, kHeight);
         auto* date = new QLabel(this);
-        PlaceTwips(date, centre - 600, 10125, 1200, 285);
+        PlaceTwips(date, left, kDateTop, kWidth, kHeight);
         for (QLabel* label : {time, date}) {
             label->setAlignment(Qt::AlignCenter);
             label->setFont(forms::SongFont(10.5, true));
@@ -598,12 +757,13 @@ void ssqx::BuildLayout()
         Label7[static_cast<size_t>(i)] = date;
     }
 
-    Frame3 = new forms::Frame(QStringLiteral("功能"), this);
-    PlaceTwips(Frame3, 13590, 2040, 1395, 7695);
+    Frame3 = regionFrame(Region::ChartFunctions);
     for (size_t i = 0; i < std::size(kFunctionButtons); ++i) {
         const FunctionButton& def = kFunctionButtons[i];
+        TwipsRect place = functions::kFirstButton;
+        place.top += static_cast<int>(i) * functions::kPitch;
         auto* button = new forms::CommandButton(Utf8(def.caption), Frame3);
-        PlaceTwips(button, 120, 360 + static_cast<int>(i) * 900, 1155, 600);
+        PlaceTwips(button, place);
         button->setEnabled(def.enabled);
         this->*def.button = button;
     }
@@ -611,30 +771,29 @@ void ssqx::BuildLayout()
 
     // The bottom band.
     Label9 = new QLabel(QStringLiteral("Y轴最大值"), this);
-    PlaceTwips(Label9, 240, 10650, 900, 315);
+    PlaceTwips(Label9, yRange::kMaxCaption);
     YKD = new QLineEdit(this);
-    PlaceTwips(YKD, 1155, 10650, 630, 315);
+    PlaceTwips(YKD, yRange::kMaxBox);
     Label10 = new QLabel(QStringLiteral("Y轴最小值"), this);
-    PlaceTwips(Label10, 1830, 10650, 900, 315);
+    PlaceTwips(Label10, yRange::kMinCaption);
     YKD1 = new QLineEdit(QStringLiteral("0"), this);
-    PlaceTwips(YKD1, 2745, 10650, 630, 315);
+    PlaceTwips(YKD1, yRange::kMinBox);
     for (QLineEdit* box : {YKD, YKD1}) {
         box->setFont(forms::SongFont(9, true));
         forms::SetBackColour(box, Qt::white);
     }
     Command26 = new forms::CommandButton(QStringLiteral("修改Y"), this);
-    PlaceTwips(Command26, 3420, 10620, 735, 375);
+    PlaceTwips(Command26, yRange::kButton);
     Label19 = new QLabel(this);
-    PlaceTwips(Label19, 240, 10350, 900, 255);
+    PlaceTwips(Label19, yRange::kHiddenLabel);
     Label19->setVisible(false);
 
-    Frame11 = new forms::Frame(QString(), this);
-    PlaceTwips(Frame11, 4440, 10410, 10185, 645);
+    Frame11 = regionFrame(Region::NavigationBar);
     for (size_t i = 0; i < std::size(kNavigationButtons); ++i) {
         const NavigationButton& def = kNavigationButtons[i];
         auto* button = new forms::CommandButton(Utf8(def.caption), Frame11);
-        PlaceTwips(button, kNavigationFirstLeft + static_cast<int>(i) * kNavigationPitch, 105,
-                   kNavigationButtonWidth, 435);
+        PlaceTwips(button, navigation::kFirstLeft + static_cast<int>(i) * navigation::kPitch,
+                   navigation::kTop, navigation::kButtonWidth, navigation::kButtonHeight);
         button->setFont(forms::SongFont(10.5));
         forms::SetBackColour(button, def.exit ? Rgb(255, 128, 255) : Rgb(255, 128, 0));
         connect(button, &QPushButton::clicked, this, def.click);
@@ -642,28 +801,30 @@ void ssqx::BuildLayout()
     }
     Command23->setVisible(false);
 
-    Command40 = new forms::CommandButton(QStringLiteral("Ethernet SET"), this);
-    PlaceTwips(Command40, 14850, 10530, 1785, 405);
+    Command40 = regionButton(Region::NetworkPage);
     Command40->setFont(forms::SongFont(10.5));
     forms::SetBackColour(Command40, Rgb(255, 128, 0));
     connect(Command40, &QPushButton::clicked, this, &ssqx::Command40_Click);
 
     struct StateCaption {
         int index;
-        const char* text;
-        int left, width, element;
+        Region region;
+        int element;
     };
-    for (const StateCaption& c : {StateCaption{88, "当前状态", 16860, 855, 8},
-                                  StateCaption{89, "当前SV取值", 17940, 1005, 9}}) {
-        QLabel* caption = Caption(this, c.left, 10380 + 180, c.width + 150, Utf8(c.text));
+    for (const StateCaption& c : {StateCaption{88, Region::ControllerState, 8},
+                                  StateCaption{89, Region::SetpointSource, 9}}) {
+        const TwipsRect place = PlaceOf(c.region);
+        const int valueTop = place.top + kStateValueOffset;
+        QLabel* caption = Caption(this, place.left, valueTop,
+                                  place.width + kStateCaptionExtraWidth, CaptionOf(c.region));
         forms::SetTextColour(caption, red);
         Label1[c.index] = caption;
         D_4WH[static_cast<size_t>(c.element)] =
-            ValueLabel(this, c.left, 10380 + 180, DesignText(panel::LabelArray::D_4WH, c.element));
+            ValueLabel(this, place.left, valueTop, DesignText(panel::LabelArray::D_4WH, c.element));
     }
 
     StatusBar1 = new forms::StatusBar(kStatusPanels, static_cast<int>(std::size(kStatusPanels)), this);
-    PlaceTwips(StatusBar1, 0, 11085, 19440, 345);
+    PlaceTwips(StatusBar1, PlaceOf(Region::StatusBar));
     StatusBar1->setFont(forms::SongFont(14.25, true));
 
     // SSTab1 lies in front of "Relay Action".
@@ -691,8 +852,8 @@ void ssqx::Form_Load()
     CurveSel[1] = true;
     CurveSel[2] = true;
     CloseGuard = true;
-    PlaceTwips(pt0, kChartFrame.left, kChartFrame.top, kChartFrame.width, kChartFrame.height);
-    PlaceTwips(pt, kChartCanvas.left, kChartCanvas.top, kChartCanvas.width, kChartCanvas.height);
+    PlaceTwips(pt0, kChartFrame);
+    PlaceTwips(pt, kChartCanvas);
     hc->setValue(0);
 
     SSTab1->setCurrentIndex(1);  // "DO Status"
