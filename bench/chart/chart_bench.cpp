@@ -15,31 +15,14 @@
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
+#include "../common/NullChartBinding.h"
+
 #include <cstdio>
 
 using namespace chart;
 
 namespace {
 
-struct NullBinding : ChartBinding {
-    void ShowPicture(const ChartPicture&) override {}
-    void ShowCursor(const CursorLine&) override {}
-    void SetYLabels(const std::array<QString, 7>&) override {}
-    void SetClockTexts(const QString&, const QString&) override {}
-    void SetClockBackground(Rgb) override {}
-    void SetReadout(const std::array<QString, 6>&) override {}
-    void SetReadoutBackground(Rgb) override {}
-    void SetButtonEnabled(ChartButton, bool) override {}
-    void SetRulerCaption(const QString&) override {}
-    void FocusRulerButton() override {}
-    void SetSliderEnabled(bool) override {}
-    void SetSliderPosition(int) override {}
-    void SetSliderSteps(int) override {}
-    void FocusSlider() override {}
-    void SetLiveTimer(bool) override {}
-    void SetYEditorVisible(bool) override {}
-    void PressExit() override {}
-};
 
 template <typename F>
 double MeanMs(int runs, F&& f)

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
+#include "../common/NullChartBinding.h"
+
 #include <cstdio>
 
 namespace {
@@ -103,25 +105,7 @@ int main(int argc, char** argv)
     // ring top, the 241 rows, the first redraw computed.
     double setupMs = 0;
     {
-        struct NullBinding : chart::ChartBinding {
-            void ShowPicture(const chart::ChartPicture&) override {}
-            void ShowCursor(const chart::CursorLine&) override {}
-            void SetYLabels(const std::array<QString, 7>&) override {}
-            void SetClockTexts(const QString&, const QString&) override {}
-            void SetClockBackground(chart::Rgb) override {}
-            void SetReadout(const std::array<QString, 6>&) override {}
-            void SetReadoutBackground(chart::Rgb) override {}
-            void SetButtonEnabled(chart::ChartButton, bool) override {}
-            void SetRulerCaption(const QString&) override {}
-            void FocusRulerButton() override {}
-            void SetSliderEnabled(bool) override {}
-            void SetSliderPosition(int) override {}
-            void SetSliderSteps(int) override {}
-            void FocusSlider() override {}
-            void SetLiveTimer(bool) override {}
-            void SetYEditorVisible(bool) override {}
-            void PressExit() override {}
-        } ui;
+        NullBinding ui;
         bool open = false, newRow = false;
         setupMs = MeanMs(runs, [&] {
             chart::ChartEngine engine(chart::kHistoryChart, ui, {&open, &newRow});

@@ -1,5 +1,7 @@
 #include "app/ssqx.h"
 
+#include "OverviewFixture.h"
+
 #include "app/StatusPanel.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
@@ -21,35 +23,8 @@
 
 namespace {
 
-// A fresh overview per test, unloaded afterwards the way "退出" will do it.
-class OverviewTest : public testing::Test {
-protected:
-    static void SetUpTestSuite()
-    {
-        // A database file of the tests' own, never the user's.
-        static QTemporaryDir dir;
-        qputenv("ZC4160_DB", dir.filePath(QStringLiteral("Rdatabj.db")).toUtf8());
-        db::InstallIfMissing();
-    }
-    void SetUp() override
-    {
-        forms::SetUpStation(*qApp);
-        ssqx::ChartHooks() = {};
-        StatusValues.fill(0);
-        CommandValues.fill(0);
-        window = &forms::Instance<ssqx>();
-    }
-    void TearDown() override
-    {
-        if (forms::IsLoaded<ssqx>()) {
-            forms::Instance<ssqx>().CloseGuard = false;
-            forms::Instance<ssqx>().Unload();
-        }
-        ssqx::ChartHooks() = {};
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    ssqx* window = nullptr;
-};
+// A fresh overview per test, on a database file of the tests' own.
+using OverviewTest = testsupport::OverviewFixture;
 
 QStringList Items(const QComboBox* list)
 {
