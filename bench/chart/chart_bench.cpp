@@ -15,27 +15,12 @@
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
+#include "../common/MeanMs.h"
 #include "../common/NullChartBinding.h"
 
 #include <cstdio>
 
 using namespace chart;
-
-namespace {
-
-
-template <typename F>
-double MeanMs(int runs, F&& f)
-{
-    f();   // warm up
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < runs; ++i)
-        f();
-    return t.nsecsElapsed() / 1e6 / runs;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <sqlite3.h>
 
+#include "../common/MeanMs.h"
 #include "../common/NullChartBinding.h"
 
 #include <cstdio>
@@ -26,16 +27,6 @@ namespace {
 
 constexpr int kHead = 30000;
 
-template <typename F>
-double MeanMs(int runs, F&& f)
-{
-    f();   // warm up
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < runs; ++i)
-        f();
-    return t.nsecsElapsed() / 1e6 / runs;
-}
 
 // Head and the window's 241 rows, every column read, on an open connection.
 double BareWindowRead(sqlite3* db)

@@ -4,13 +4,11 @@
 // overview. Prints "esc" before the key, "atexit" should the normal exit
 // handlers run, and "close N" for every port close.
 
-#include "app/frmSplash.h"
+#include "app/Startup.h"
 #include "app/ssqx.h"
 #include "device/Met1.h"
-#include "platform/db/DatabaseFile.h"
 #include "platform/forms/Forms.h"
 #include "platform/modbus/modbus_link.h"
-#include "trend/ssqxChart.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -22,10 +20,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    forms::SetUpStation(app);
-    db::InstallIfMissing();
-    chart::InstallOverviewChart();
-    forms::Instance<frmSplash>().show();
+    StartStation(app);
 
     modbus::SetCallObserver([](const modbus::CallRecord& r) {
         if (r.call == modbus::Call::Close) {
