@@ -28,11 +28,12 @@ int32_t ReadBlock(int32_t first, int32_t count, int32_t* buffer)
     return Get_4X_DX(CommPar[kPort], CommPar[kStation], first, count, buffer);
 }
 
-void WriteRegister(int32_t reg, int32_t value, WriteRule rule)
+int32_t WriteRegister(int32_t reg, int32_t value, WriteRule rule)
 {
     const int32_t result = Set_4X_D1(CommPar[kPort], CommPar[kStation], reg, value);
     if (RepeatWrite(result, rule))
-        Set_4X_D1(CommPar[kPort], CommPar[kStation], reg, value);
+        return Set_4X_D1(CommPar[kPort], CommPar[kStation], reg, value);
+    return result;
 }
 
 int32_t OpenLink(const LinkSelection& selection)

@@ -23,8 +23,10 @@ enum class WriteRule {
 };
 
 // One write with the port and station of CommPar, repeated once when the
-// first result fails under the rule. The second result is not tested.
-void WriteRegister(int32_t reg, int32_t value, WriteRule rule);
+// first result fails under the rule. Returns the result of the last attempt
+// (the repeat's, when there was one): the overview's commands ignore it,
+// the windows that must tell the operator whether a value arrived test it.
+int32_t WriteRegister(int32_t reg, int32_t value, WriteRule rule);
 
 // What the overview's "打开" reads from its four port controls.
 struct LinkSelection {

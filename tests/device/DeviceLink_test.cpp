@@ -58,33 +58,43 @@ TEST_F(DeviceLink, OpenReadsTheControlTextsByTheLeadingNumberRule)
     EXPECT_EQ(CommPar[3], 3);
 }
 
+// The writer gets the result of the last attempt: the repeat's where there
+// was one.
 TEST_F(DeviceLink, AFailedWriteIsRepeatedOnceUnderTheWritersRule)
 {
     SimLine line{1};
     ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
-    const struct { WriteRule rule; Fault fault; size_t frames; } cases[] = {
-        {WriteRule::NoAnswer, Fault::None, 1},
-        {WriteRule::NoAnswer, Fault::NoAnswer, 2},
-        {WriteRule::NoAnswer, Fault::Exception, 1},
-        {WriteRule::NoAnswer, Fault::DamagedCrc, 1},
-        {WriteRule::AnyNegative, Fault::None, 1},
-        {WriteRule::AnyNegative, Fault::NoAnswer, 2},
-        {WriteRule::AnyNegative, Fault::Exception, 2},
-        {WriteRule::AnyNegative, Fault::DamagedCrc, 2},
-        {WriteRule::AnyNegative, Fault::OtherStation, 2},
+    using modbus::kNoAnswer, modbus::kException, modbus::kDamaged;
+    const struct { WriteRule rule; Fault fault; size_t frames; int32_t result; } cases[] = {
+        {WriteRule::NoAnswer, Fault::None, 1, 0},
+        {WriteRule::NoAnswer, Fault::NoAnswer, 2, kNoAnswer},
+        {WriteRule::NoAnswer, Fault::Exception, 1, kException},
+        {WriteRule::NoAnswer, Fault::DamagedCrc, 1, kDamaged},
+        {WriteRule::AnyNegative, Fault::None, 1, 0},
+        {WriteRule::AnyNegative, Fault::NoAnswer, 2, kNoAnswer},
+        {WriteRule::AnyNegative, Fault::Exception, 2, kException},
+        {WriteRule::AnyNegative, Fault::DamagedCrc, 2, kDamaged},
+        {WriteRule::AnyNegative, Fault::OtherStation, 2, kDamaged},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(zc4160sim::FaultName(c.fault))
                      + (c.rule == WriteRule::NoAnswer ? " overview rule" : " grid rule"));
         line->setFault(c.fault);
         line->clearRequests();
-        WriteRegister(302, 250, c.rule);
+        EXPECT_EQ(WriteRegister(302, 250, c.rule), c.result);
         testsupport::LetTheLineSettle();
         const std::vector<Request> one = {{1, 6, 301, 250}};
         std::vector<Request> expected;
         for (size_t i = 0; i < c.frames; ++i)
             expected.push_back(one[0]);
         EXPECT_EQ(line->requests(), expected);
+    }
+
+    // Only the first answer lost: the repeat's success is the result.
+    line->setFault(Fault::None);
+    for (WriteRule rule : {WriteRule::NoAnswer, WriteRule::AnyNegative}) {
+        line->silenceNext(1);
+        EXPECT_EQ(WriteRegister(302, 250, rule), 0);
     }
 }
 
