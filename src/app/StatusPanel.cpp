@@ -76,7 +76,6 @@ float SourceValue(LabelArray array, int element, const std::array<float, 301>& s
 
 } // namespace
 
-std::span<const PanelStep> PanelSteps() { return kSteps; }
 std::span<const int> D_4WHElements() { return kD_4WHElements; }
 std::span<const int> D_4WWElements() { return kD_4WWElements; }
 

@@ -4,6 +4,8 @@
 // the colour treatment. The tables are data; StatusPanelWrites walks them and
 // says what each label gets, so the window only applies the result.
 
+#include "platform/basic/Rgb.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -13,10 +15,7 @@
 
 namespace panel {
 
-struct Rgb {
-    uint8_t red, green, blue;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+using basic::Rgb;
 inline constexpr Rgb kWhite{255, 255, 255};
 inline constexpr Rgb kLightRed{255, 192, 192};
 
@@ -45,9 +44,6 @@ struct PanelStep {
     TextTable table;  // empty: the number rule
     Colouring colouring;
 };
-
-// The steps of one refresh, in their order.
-std::span<const PanelStep> PanelSteps();
 
 // The value labels that exist on the overview; every other index names no
 // label and its writes are skipped.

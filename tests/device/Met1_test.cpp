@@ -160,10 +160,3 @@ TEST_F(LivePoll, AFailedReadPublishesWhatTheBufferHeld)
     Met1::instance().LivePoll();
     EXPECT_EQ(StatusValues[64], 65.0f);
 }
-
-TEST(Met1Bits, DByteSetsBitIOfTheByte)
-{
-    Met1::instance().D_Byte(0b10100101);
-    const std::array<uint8_t, 8> expected = {1, 0, 1, 0, 0, 1, 0, 1};
-    EXPECT_EQ(Met1::instance().Bits, expected);
-}
