@@ -50,9 +50,7 @@ void OpenPage(Page page)
     open();
 }
 
-void ClosePage(forms::Form& page)
+void InstallHomeWindow()
 {
-    page.CloseGuard = false;
-    page.Unload();
-    forms::Instance<ssqx>().show();
+    forms::SetHomeWindow([]() -> forms::Form& { return forms::Instance<ssqx>(); });
 }

@@ -5,14 +5,15 @@
 // its lists and boxes keep their texts) and shows the page through the
 // page's default instance: modeless, without an owner, loaded afresh each
 // time since its return unloads it. The page's return button calls
-// ClosePage, which shows the overview again as the operator left it.
+// forms::ClosePage, which shows the overview, the home window, again as the
+// operator left it.
 //
 // A page's window takes part by its opener in the table in Pages.cpp:
 //
 //     {Page::ALM1, &ShowPage<ALM1>},
 //
-// and its return button's handler is `ClosePage(*this);`. Until then the
-// page's button does nothing.
+// and its return button's handler is `forms::ClosePage(*this);`. Until then
+// the page's button does nothing.
 
 #include "platform/forms/Forms.h"
 
@@ -47,6 +48,6 @@ PageOpener& PageOpenerOf(Page page);
 // the overview as it is.
 void OpenPage(Page page);
 
-// A page's return: its CloseGuard False, the page unloaded, the overview
-// shown again (loaded first, should it not be).
-void ClosePage(forms::Form& page);
+// Registers the overview as the home window that a return shows (loaded
+// first, should it not be); called once at start-up.
+void InstallHomeWindow();

@@ -12,10 +12,8 @@
 #include "trend/frmLogin.h"
 #include "trend/lsqx.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
@@ -385,44 +383,30 @@ constexpr const char* kForceItems[] = {"0:OPEN ", "1:CLOSE "};
 
 struct ListFill {
     forms::DropDownList* ssqx::* list;
-    std::span<const char* const> items;
-    int numbers;  // when not 0: the items "1 " to "numbers "
-    int shown;
+    forms::ListItems content;
 };
 // Port, baud and station lists first (with the parity between them, see
 // Form_Load), then the command lists.
 constexpr ListFill kLinkLists[] = {
-    {&ssqx::Combo17, kBaudItems, 0, 3},
-    {&ssqx::Combo1, {}, 20, 0},
+    {&ssqx::Combo17, {kBaudItems, 0, 3}},
+    {&ssqx::Combo1, {{}, 20, 0}},
 };
-constexpr ListFill kStationList = {&ssqx::Combo2, {}, 16, 0};
+constexpr ListFill kStationList = {&ssqx::Combo2, {{}, 16, 0}};
 constexpr ListFill kCommandLists[] = {
-    {&ssqx::Combo32, kModeItems, 0, 0},     {&ssqx::Combo3, kSvChoiceItems, 0, 0},
-    {&ssqx::Combo4, kSvModeItems, 0, 0},    {&ssqx::Combo5, kAutotuneItems, 0, 0},
-    {&ssqx::Combo6, kProgramItems, 0, 0},   {&ssqx::Combo7, {}, 20, 0},
-    {&ssqx::Combo8, kForceItems, 0, 0},     {&ssqx::Combo9, kForceItems, 0, 0},
-    {&ssqx::Combo10, kForceItems, 0, 0},    {&ssqx::Combo11, kForceItems, 0, 0},
-    {&ssqx::Combo12, kForceItems, 0, 0},    {&ssqx::Combo13, kForceItems, 0, 0},
-    {&ssqx::Combo14, kForceItems, 0, 0},    {&ssqx::Combo15, kForceItems, 0, 0},
-    {&ssqx::Combo16, kForceItems, 0, 0},
+    {&ssqx::Combo32, {kModeItems, 0, 0}},     {&ssqx::Combo3, {kSvChoiceItems, 0, 0}},
+    {&ssqx::Combo4, {kSvModeItems, 0, 0}},    {&ssqx::Combo5, {kAutotuneItems, 0, 0}},
+    {&ssqx::Combo6, {kProgramItems, 0, 0}},   {&ssqx::Combo7, {{}, 20, 0}},
+    {&ssqx::Combo8, {kForceItems, 0, 0}},     {&ssqx::Combo9, {kForceItems, 0, 0}},
+    {&ssqx::Combo10, {kForceItems, 0, 0}},    {&ssqx::Combo11, {kForceItems, 0, 0}},
+    {&ssqx::Combo12, {kForceItems, 0, 0}},    {&ssqx::Combo13, {kForceItems, 0, 0}},
+    {&ssqx::Combo14, {kForceItems, 0, 0}},    {&ssqx::Combo15, {kForceItems, 0, 0}},
+    {&ssqx::Combo16, {kForceItems, 0, 0}},
 };
 
 void FillList(ssqx& window, const ListFill& fill)
 {
-    forms::DropDownList* list = window.*fill.list;
-    if (!list)
-        return;
-    list->clear();
-    QStringList items;
-    if (fill.numbers > 0) {
-        for (int n = 1; n <= fill.numbers; ++n)
-            items << QString::number(n) + QLatin1Char(' ');
-    } else {
-        for (const char* item : fill.items)
-            items << QString::fromUtf8(item);
-    }
-    list->addItems(items);
-    list->SetText(items.value(fill.shown));
+    if (forms::DropDownList* list = window.*fill.list)
+        forms::FillList(*list, fill.content);
 }
 
 // Buttons of the frame "功能", top to bottom; "F3 打印" and "F5 选择" are
@@ -455,17 +439,6 @@ constexpr NavigationButton kNavigationButtons[] = {
     {&ssqx::Command24, "分组输出", &ssqx::Command24_Click, false},
     {&ssqx::Command23, "参数校准", &ssqx::Command23_Click, false},
     {&ssqx::Command1, "退出", &ssqx::Command1_Click, true},
-};
-
-constexpr forms::StatusBar::PanelDef kStatusPanels[] = {
-    {forms::StatusBar::Kind::Text, "PV", 600},   {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "OP", 600},   {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "SV", 600},   {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "PV1", 600},  {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "PV2", 600},  {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "SV1", 600},  {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Text, "SV2", 600},  {forms::StatusBar::Kind::Text, "", 1350},
-    {forms::StatusBar::Kind::Date, "", 1950},    {forms::StatusBar::Kind::Time, "", 1500},
 };
 
 constexpr const char* kOpScale[] = {"-10", "10", "30", "50", "70", "90", "110"};
@@ -504,10 +477,7 @@ ssqx::ssqx()
     });
 
     // The window opens centred on the screen.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    forms::CentreOnScreen(this);
 
     Form_Load();
 }
@@ -619,15 +589,7 @@ void ssqx::BuildLayout()
                                   {Box::Frame7, Frame7},   {Box::Frame8, Frame8},
                                   {Box::Frame9, Frame9},   {Box::Frame10, Frame10}};
     // Each tab page holds one frame without caption that fills it.
-    auto addPage = [](QTabWidget* tabs, const QString& title) {
-        auto* page = new QWidget;
-        auto* layout = new QVBoxLayout(page);
-        layout->setContentsMargins(0, 0, 0, 0);
-        auto* frame = new forms::Frame(QString(), page);
-        layout->addWidget(frame);
-        tabs->addTab(page, title);
-        return frame;
-    };
+    const auto addPage = forms::AddTabPage;
     boxes[Box::DIPage] = addPage(SSTab1, QStringLiteral("DI Status"));
     boxes[Box::DOPage] = addPage(SSTab1, QStringLiteral("DO Status"));
     boxes[Box::ParmPage] = addPage(SSTab1, QStringLiteral("Current Parm"));
@@ -823,7 +785,7 @@ void ssqx::BuildLayout()
             ValueLabel(this, place.left, valueTop, DesignText(panel::LabelArray::D_4WH, c.element));
     }
 
-    StatusBar1 = new forms::StatusBar(kStatusPanels, static_cast<int>(std::size(kStatusPanels)), this);
+    StatusBar1 = new pages::LiveValueBar(pages::TimeForm::Seconds, this);
     PlaceTwips(StatusBar1, PlaceOf(Region::StatusBar));
     StatusBar1->setFont(forms::SongFont(14.25, true));
 
@@ -999,8 +961,8 @@ void ssqx::Command9_Click()
     for (size_t i = 0; i < 3; ++i)
         selection.parity[i] = Option2[i]->isChecked();
     selection.stationText = Combo2->currentText();
-    const int32_t result = OpenLink(selection);
-    Label13->setText(QString::number(result));
+    OpenLink(selection);
+    Label13->setText(OpenResultText());
     SwitchLivePoll(true);
 }
 
@@ -1020,8 +982,7 @@ void ssqx::Command41_Click() { frmLogin::ShowModal(this); }
 
 void ssqx::Timer1_Timer()
 {
-    for (int i = 1; i <= 7; ++i)
-        StatusBar1->SetPanelText(2 * i, basic::PlainText(StatusValues[static_cast<size_t>(i - 1)]));
+    StatusBar1->ShowLiveValues();
     if (ChartHooks().liveTickSteps)
         ChartHooks().liveTickSteps(*this);
     RefreshStatusPanel();
@@ -1053,8 +1014,7 @@ void ssqx::RefreshStatusPanel()
         if (label->text() != write.text)
             label->setText(write.text);
         if (write.colour)
-            forms::SetBackColour(label, Rgb(write.colour->red, write.colour->green,
-                                            write.colour->blue));
+            forms::SetBackColour(label, forms::Colour(*write.colour));
     }
 }
 

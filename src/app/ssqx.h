@@ -2,6 +2,7 @@
 // The overview window: link settings, status panel, command rows,
 // navigation, the real-time chart's controls and the status bar.
 
+#include "pages/LiveValueBar.h"
 #include "platform/forms/Forms.h"
 
 #include <QLabel>
@@ -119,7 +120,7 @@ public:
                          *Command21 = nullptr, *Command22 = nullptr, *Command24 = nullptr,
                          *Command23 = nullptr, *Command1 = nullptr, *Command40 = nullptr;
 
-    forms::StatusBar* StatusBar1 = nullptr;
+    pages::LiveValueBar* StatusBar1 = nullptr;
 
     // Handlers.
     void Command9_Click();

@@ -1,12 +1,12 @@
 #include "trend/ChartCanvas.h"
 
+#include "platform/forms/Forms.h"
+
 #include <QPainter>
 
 namespace chart {
 
 namespace {
-
-QColor ToColor(Rgb c) { return QColor(c.r, c.g, c.b); }
 
 Qt::PenStyle ToStyle(LineStyle s)
 {
@@ -27,7 +27,7 @@ void SetTwipsWindow(QPainter& painter, QSize size)
 
 QPen CosmeticPen(Rgb colour, int width, LineStyle style)
 {
-    QPen pen(ToColor(colour), width, ToStyle(style), Qt::FlatCap);
+    QPen pen(forms::Colour(colour), width, ToStyle(style), Qt::FlatCap);
     pen.setCosmetic(true);
     return pen;
 }
@@ -54,7 +54,7 @@ void ChartCanvas::SetCursor(const CursorLine& cursor)
 
 void ChartCanvas::Render(QPainter& painter, const ChartPicture& picture, QSize size)
 {
-    painter.fillRect(QRect(QPoint(0, 0), size), ToColor(picture.background));
+    painter.fillRect(QRect(QPoint(0, 0), size), forms::Colour(picture.background));
     painter.save();
     SetTwipsWindow(painter, size);
     for (const LinePrimitive& line : picture.lines) {

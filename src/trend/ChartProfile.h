@@ -2,16 +2,15 @@
 // What distinguishes the two chart windows: the ring they show and how they
 // draw it. Everything else in the engine is the same for both.
 
+#include "platform/basic/Rgb.h"
+
 #include <cstdint>
 #include <optional>
 #include <span>
 
 namespace chart {
 
-struct Rgb {
-    uint8_t r = 0, g = 0, b = 0;
-    friend bool operator==(const Rgb&, const Rgb&) = default;
-};
+using basic::Rgb;
 
 enum class Scale { Engineering, Percent };
 

@@ -1,10 +1,9 @@
 #include "trend/ChartWidgetBinding.h"
 
+#include "platform/forms/Forms.h"
 #include "trend/ChartEngine.h"
 
 #include <QAbstractButton>
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QSlider>
 #include <QTimer>
@@ -16,7 +15,7 @@ void SetLabelBackground(QLabel* label, Rgb colour)
     if (!label)
         return;
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, QColor(colour.r, colour.g, colour.b));
+    palette.setColor(QPalette::Window, forms::Colour(colour));
     label->setPalette(palette);
     label->setAutoFillBackground(true);
 }
@@ -182,33 +181,6 @@ void ConnectChartControls(const ChartControls& c, ChartEngine& engine, QObject* 
     if (c.hc)
         QObject::connect(c.hc, &QSlider::valueChanged, context ? context : c.hc,
                          [&engine](int position) { engine.OnRulerMove(position); });
-}
-
-ChartKeyPreview::ChartKeyPreview(QWidget* window, ChartEngine& engine)
-    : QObject(window), window_(window), engine_(engine)
-{
-    qApp->installEventFilter(this);
-}
-
-ChartKeyPreview::~ChartKeyPreview()
-{
-    qApp->removeEventFilter(this);
-}
-
-bool ChartKeyPreview::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() != QEvent::KeyPress || !window_ || !watched->isWidgetType())
-        return false;
-    auto* target = static_cast<QWidget*>(watched);
-    // A key travels from the focus widget up to its parents; only its
-    // first delivery counts.
-    QWidget* first = QApplication::focusWidget();
-    if (first ? target != first : target != window_)
-        return false;
-    if (target != window_ && !window_->isAncestorOf(target))
-        return false;
-    engine_.Form_KeyDown(static_cast<QKeyEvent*>(event)->key());
-    return false;
 }
 
 } // namespace chart

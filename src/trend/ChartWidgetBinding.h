@@ -2,14 +2,13 @@
 // Binds a chart engine to the widgets of its host window. The host fills
 // ChartControls with its own members (the overview and the history window
 // carry the same controls under the same names) and forwards its handlers
-// to the engine; ChartKeyPreview gives the engine every key of the window
-// before its controls see it.
+// to the engine; the host's key preview (forms::KeyPreview) gives the
+// engine every key of the window before its controls see it.
 
 #include "trend/ChartBinding.h"
 #include "trend/ChartCanvas.h"
 
 #include <QObject>
-#include <QPointer>
 #include <array>
 #include <functional>
 #include <vector>
@@ -81,22 +80,5 @@ private:
 // context, so that the connections go with it.
 void ConnectChartControls(const ChartControls& controls, ChartEngine& engine,
                           QObject* context = nullptr);
-
-// The window's key preview: every key press meant for the window or one of
-// its controls reaches the engine's key handler first, then goes on to the
-// control unchanged.
-class ChartKeyPreview : public QObject {
-    Q_OBJECT
-public:
-    ChartKeyPreview(QWidget* window, ChartEngine& engine);
-    ~ChartKeyPreview() override;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QPointer<QWidget> window_;
-    ChartEngine& engine_;
-};
 
 } // namespace chart

@@ -71,14 +71,11 @@ protected:
 
 } // namespace
 
-frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
+frmLogin::frmLogin()
 {
     // No title text: a blank, since an empty title makes the window system
     // show the program's name instead.
     setWindowTitle(QStringLiteral(" "));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                   | Qt::WindowCloseButtonHint);
-    setModal(true);
     setFixedSize(basic::TwipsToPixels(kClientWidth), basic::TwipsToPixels(kClientHeight));
 
     Image1 = new Banner(this);
@@ -109,11 +106,10 @@ frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
     PlaceTwips(cmdOK, kOK);
     cmdCancel = new QPushButton(QStringLiteral("取消(Esc)"), this);
     PlaceTwips(cmdCancel, kCancel);
-    for (QPushButton* button : {cmdOK, cmdCancel}) {
+    for (QPushButton* button : {cmdOK, cmdCancel})
         button->setFont(KaiFont(12));
-        button->setAutoDefault(true);
-    }
-    cmdOK->setDefault(true);
+    SetDefaultButton(cmdOK);
+    SetCancelButton(cmdCancel);
     connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
 
@@ -129,8 +125,7 @@ frmLogin::frmLogin(QWidget* owner) : QDialog(owner)
 
 void frmLogin::ShowModal(QWidget* owner)
 {
-    frmLogin dialog(owner);
-    dialog.exec();
+    forms::ShowModal<frmLogin>(owner);
 }
 
 void frmLogin::Form_Load()
@@ -143,12 +138,12 @@ void frmLogin::cmdOK_Click()
 {
     for (size_t i = 0; i < Check1.size(); ++i)
         CurveSel[i] = Check1[i]->isChecked();
-    accept();
+    Unload();
 }
 
 void frmLogin::cmdCancel_Click()
 {
-    // Esc and the close box reject the dialog the same way; CurveSel is not
-    // touched.
-    reject();
+    // Esc presses this button; the close box unloads the same way. CurveSel
+    // is not touched.
+    Unload();
 }

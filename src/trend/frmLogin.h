@@ -2,24 +2,22 @@
 // The curve selection dialog: which of the seven live quantities the
 // real-time chart draws. It fills its boxes from CurveSel when it loads;
 // "确定(Enter)" writes them back, "取消(Esc)" and every other way of
-// closing it leave CurveSel as it was.
+// closing it (the close box too: the dialog has no close guard) leave
+// CurveSel as it was. Each of them unloads the dialog.
+
+#include "platform/forms/Forms.h"
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <array>
 
-namespace forms {
-class Frame;
-}
-
-class frmLogin : public QDialog {
+class frmLogin : public forms::ModalForm {
     Q_OBJECT
 public:
-    explicit frmLogin(QWidget* owner = nullptr);
+    frmLogin();
 
-    // Loads the dialog modal over owner and returns when it has closed.
+    // Loads the dialog modal over owner and returns when it has unloaded.
     static void ShowModal(QWidget* owner);
 
     QWidget* Image1 = nullptr;   // the banner

@@ -1,6 +1,5 @@
 #include "trend/lsqx.h"
 
-#include "app/ssqx.h"
 #include "device/Met1.h"
 #include "platform/basic/numbers.h"
 #include "platform/basic/twips.h"
@@ -12,8 +11,7 @@
 #include "trend/RecorderShared.h"
 
 #include <QEvent>
-#include <QGuiApplication>
-#include <QScreen>
+#include <QKeyEvent>
 #include <algorithm>
 
 using forms::PlaceTwips;
@@ -130,14 +128,12 @@ constexpr chart::Rgb kChartFrameBlue{192, 192, 255};
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-QColor Colour(chart::Rgb c) { return Rgb(c.r, c.g, c.b); }
-
 // The colour of the curve this window draws for series k.
 QColor CurveColour(int k)
 {
     for (const chart::SeriesStyle& s : chart::kHistoryChart.series)
         if (s.k == k)
-            return Colour(s.colour);
+            return forms::Colour(s.colour);
     return Qt::black;
 }
 
@@ -189,12 +185,14 @@ lsqx::lsqx()
     connect(Command26, &QAbstractButton::clicked, this, &lsqx::Command26_Click);
     for (QLabel* label : Label5)
         label->installEventFilter(this);
-    keyPreview_ = new chart::ChartKeyPreview(this, *engine_);
+    // The engine sees every key before the control with the focus, which
+    // gets it as well.
+    keyPreview_ = new forms::KeyPreview(this, [this](QKeyEvent* event) {
+        engine_->Form_KeyDown(event->key());
+        return false;
+    });
 
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    forms::CentreOnScreen(this);
 
     Form_Load();
 }
@@ -220,7 +218,7 @@ void lsqx::BuildLayout()
         label->setAlignment(Qt::AlignCenter);
         label->setFont(forms::ArialFont(10.5, true));
         forms::SetTextColour(label, red);
-        forms::SetBackColour(label, Colour(kClockGreen));
+        forms::SetBackColour(label, forms::Colour(kClockGreen));
         Label2[index] = label;
     }
 
@@ -291,7 +289,7 @@ void lsqx::BuildLayout()
         auto* label = new QLabel(Utf8(kLegend[i].text), Frame2[0]);
         PlaceTwips(label, kLegend[i].left, kLegendTop, 330, 270);
         label->setFont(forms::SongFont(9, true));
-        forms::SetTextColour(label, Colour(kLegend[i].colour));
+        forms::SetTextColour(label, forms::Colour(kLegend[i].colour));
         Label8[i] = label;
     }
     Label11 = new QLabel(QStringLiteral("量程"), Frame2[0]);
@@ -336,7 +334,7 @@ void lsqx::BuildLayout()
 
     pt0 = new QWidget(this);
     pt0->setObjectName(QStringLiteral("pt0"));
-    forms::SetBackColour(pt0, Colour(kChartFrameBlue));
+    forms::SetBackColour(pt0, forms::Colour(kChartFrameBlue));
     pt = new chart::ChartCanvas(pt0);
     pt->setObjectName(QStringLiteral("pt"));
     PlaceTwips(pt0, kChartFrame);
@@ -375,7 +373,7 @@ void lsqx::BuildLayout()
         PlaceTwips(button, kFunctionLeft, top, kFunctionWidth, kFunctionHeight);
         button->setEnabled(def.enabled);
         if (isReturn)
-            forms::SetBackColour(button, Colour(kReturnPink));
+            forms::SetBackColour(button, forms::Colour(kReturnPink));
         this->*def.button = button;
     }
 }
@@ -414,10 +412,9 @@ void lsqx::Command1_Click()
         return;
     leaving_ = true;
     // The unload closes the chart's connection and clears CurveOpen; the
-    // overview's load then opens its own and sets CurveOpen again.
-    CloseGuard = false;
-    Unload();
-    forms::Instance<ssqx>().show();
+    // overview, loaded afresh as the home window, then opens its own and
+    // sets CurveOpen again.
+    forms::ClosePage(*this);
 }
 
 void lsqx::Command26_Click()

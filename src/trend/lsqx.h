@@ -17,7 +17,6 @@
 namespace chart {
 class ChartCanvas;
 class ChartEngine;
-class ChartKeyPreview;
 class ChartWidgetBinding;
 } // namespace chart
 
@@ -93,6 +92,6 @@ private:
 
     std::unique_ptr<chart::ChartWidgetBinding> binding_;
     std::unique_ptr<chart::ChartEngine> engine_;
-    chart::ChartKeyPreview* keyPreview_ = nullptr;
+    forms::KeyPreview* keyPreview_ = nullptr;
     bool leaving_ = false;
 };

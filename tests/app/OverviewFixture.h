@@ -2,6 +2,7 @@
 // A freshly loaded overview per test, on a database of the test's own,
 // with the station-wide tables as at start-up; unloaded afterwards.
 
+#include "app/Pages.h"
 #include "app/ssqx.h"
 #include "device/DeviceFixture.h"
 #include "platform/db/DatabaseFile.h"
@@ -25,6 +26,7 @@ protected:
     void SetUp() override
     {
         forms::SetUpStation(*qApp);
+        InstallHomeWindow();
         ResetStation();
         ssqx::ChartHooks() = {};
         window = &forms::Instance<ssqx>();

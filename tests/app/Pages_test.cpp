@@ -20,7 +20,7 @@ public:
         ++loads;
         setWindowTitle(QStringLiteral("ALARM"));
         Command1 = new forms::CommandButton(QStringLiteral("返回"), this);
-        connect(Command1, &QPushButton::clicked, this, [this] { ClosePage(*this); });
+        connect(Command1, &QPushButton::clicked, this, [this] { forms::ClosePage(*this); });
         CloseGuard = true;
     }
     forms::CommandButton* Command1 = nullptr;

@@ -5,7 +5,7 @@
 
 #include "db/TempDatabase.h"
 #include "trend/RecorderShared.h"
-#include "trend/ssqxChart.h"
+#include "app/ssqxChart.h"
 
 #include <QKeyEvent>
 #include <QProcess>

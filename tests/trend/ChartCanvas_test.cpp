@@ -2,6 +2,7 @@
 // picture, the cursor overlay, the key preview, and a rendered sample.
 
 #include "ChartFixture.h"
+#include "platform/forms/Forms.h"
 #include "trend/ChartEngine.h"
 #include "trend/ChartShared.h"
 #include "trend/ChartWidgetBinding.h"
@@ -94,7 +95,10 @@ TEST(ChartCanvas, HostWindowRendersAKnownSample)
     bool curveOpen = false, newRow = false;
     ChartEngine engine(kOverviewChart, binding, {&curveOpen, &newRow});
     ConnectChartControls(host.c, engine);
-    ChartKeyPreview preview(&host, engine);
+    forms::KeyPreview preview(&host, [&engine](QKeyEvent* event) {
+        engine.Form_KeyDown(event->key());
+        return false;
+    });
     engine.Setup(ring.Database());
     host.show();
     QApplication::processEvents();

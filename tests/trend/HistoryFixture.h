@@ -6,6 +6,7 @@
 // window unloaded.
 
 #include "ChartFixture.h"
+#include "app/Pages.h"
 #include "app/ssqx.h"
 #include "device/Met1.h"
 #include "platform/forms/Forms.h"
@@ -14,7 +15,7 @@
 #include "trend/RecorderShared.h"
 #include "trend/frmLogin.h"
 #include "trend/lsqx.h"
-#include "trend/ssqxChart.h"
+#include "app/ssqxChart.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -59,6 +60,7 @@ protected:
     void SetUp() override
     {
         forms::SetUpStation(*qApp);
+        InstallHomeWindow();
         ssqx::ChartHooks() = {};
         InstallOverviewChart();
         StatusValues.fill(0);
@@ -74,6 +76,8 @@ protected:
     }
     void TearDown() override
     {
+        if (forms::IsLoaded<frmLogin>())
+            forms::Instance<frmLogin>().Unload();
         if (forms::IsLoaded<lsqx>()) {
             forms::Instance<lsqx>().CloseGuard = false;
             forms::Instance<lsqx>().Unload();

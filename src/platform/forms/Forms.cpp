@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDate>
+#include <QEventLoop>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPainter>
+#include <QScreen>
 #include <QStyleFactory>
 #include <QStyleOptionButton>
+#include <QTabWidget>
 #include <QTime>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -61,6 +66,7 @@ void PlaceTwips(QWidget* control, int left, int top, int width, int height)
 }
 
 QColor Rgb(int red, int green, int blue) { return QColor(red, green, blue); }
+QColor Colour(basic::Rgb colour) { return QColor(colour.red, colour.green, colour.blue); }
 
 void SetTextColour(QWidget* control, const QColor& colour)
 {
@@ -84,6 +90,14 @@ void SetBackColour(QWidget* control, const QColor& colour)
     control->setAutoFillBackground(true);
 }
 
+void CentreOnScreen(QWidget* window)
+{
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - window->rect().center());
+    }
+}
+
 // ---- Form ----------------------------------------------------------------
 
 Form::Form(QWidget* parent) : QWidget(parent)
@@ -99,11 +113,13 @@ bool Form::Unload()
     if (CloseGuard)
         return false;
     Form_Unload();
+    loaded_ = false;
     if (release_) {
         auto release = std::move(release_);
         release();
     }
     hide();
+    emit Unloaded();
     deleteLater();
     return true;
 }
@@ -114,6 +130,101 @@ void Form::closeEvent(QCloseEvent* event)
     // itself when it goes through.
     event->ignore();
     Unload();
+}
+
+// ---- The way back -------------------------------------------------------
+
+namespace {
+std::function<Form&()>& Home()
+{
+    static std::function<Form&()> home;
+    return home;
+}
+} // namespace
+
+void SetHomeWindow(std::function<Form&()> home) { Home() = std::move(home); }
+
+void ShowInPlaceOf(Form& window, Form& from)
+{
+    window.returnTo_ = &from;
+    from.hide();
+    window.show();
+}
+
+void ClosePage(Form& window)
+{
+    // Taken before the unload, which lets the window go.
+    const QPointer<Form> cameFrom = window.returnTo_;
+    window.CloseGuard = false;
+    window.Unload();
+    if (cameFrom && cameFrom->Loaded())
+        cameFrom->show();
+    else if (Home())
+        Home()().show();
+}
+
+// ---- ModalForm -----------------------------------------------------------
+
+ModalForm::ModalForm()
+{
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint);
+}
+
+// Both buttons press themselves on Enter while they have the focus.
+void ModalForm::SetDefaultButton(QPushButton* button)
+{
+    default_ = button;
+    if (button) {
+        button->setAutoDefault(true);
+        button->setDefault(true);
+    }
+}
+
+void ModalForm::SetCancelButton(QPushButton* button)
+{
+    cancel_ = button;
+    if (button)
+        button->setAutoDefault(true);
+}
+
+void ModalForm::keyPressEvent(QKeyEvent* event)
+{
+    // Keys that reach the window are those its controls left unused: Enter
+    // in a text box or on a check box, Esc anywhere.
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        QPushButton* press = nullptr;
+        if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+            press = default_;
+        else if (event->key() == Qt::Key_Escape)
+            press = cancel_;
+        if (press) {
+            if (press->isVisible() && press->isEnabled())
+                press->click();
+            return;
+        }
+    }
+    Form::keyPressEvent(event);
+}
+
+int RunModal(ModalForm& window, QWidget* owner)
+{
+    // A child window of its owner: it stays over it and goes with it.
+    if (owner)
+        window.setParent(owner, window.windowFlags());
+    window.setWindowModality(Qt::ApplicationModal);
+    int result = window.ModalResult;
+    QPointer<ModalForm> guard = &window;
+    QEventLoop loop;
+    QObject::connect(&window, &Form::Unloaded, &loop, [&] {
+        result = window.ModalResult;
+        loop.quit();
+    });
+    QObject::connect(&window, &QObject::destroyed, &loop, &QEventLoop::quit);
+    window.show();
+    if (guard && guard->Loaded())
+        loop.exec(QEventLoop::DialogExec);
+    return result;
 }
 
 // ---- DropDownList --------------------------------------------------------
@@ -132,6 +243,21 @@ void DropDownList::SetText(const QString& text)
     if (index >= 0)
         setCurrentIndex(index);
     setEditText(text);
+}
+
+void FillList(DropDownList& list, const ListItems& content)
+{
+    list.clear();
+    QStringList items;
+    if (content.numbers > 0) {
+        for (int n = 1; n <= content.numbers; ++n)
+            items << QString::number(n) + QLatin1Char(' ');
+    } else {
+        for (const char* item : content.items)
+            items << QString::fromUtf8(item);
+    }
+    list.addItems(items);
+    list.SetText(items.value(content.shown));
 }
 
 // ---- KeyPreview ----------------------------------------------------------
@@ -248,6 +374,17 @@ void Frame::paintEvent(QPaintEvent*)
     p.drawText(textRect, Qt::AlignCenter, caption_);
 }
 
+Frame* AddTabPage(QTabWidget* tabs, const QString& caption)
+{
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* frame = new Frame(QString(), page);
+    layout->addWidget(frame);
+    tabs->addTab(page, caption);
+    return frame;
+}
+
 // ---- CommandButton -------------------------------------------------------
 
 CommandButton::CommandButton(const QString& caption, QWidget* parent)
@@ -348,6 +485,8 @@ void StatusBar::RefreshClock()
             panels_[i]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
         else if (kinds_[i] == Kind::Time)
             panels_[i]->setText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+        else if (kinds_[i] == Kind::ShortTime)
+            panels_[i]->setText(QTime::currentTime().toString(QStringLiteral("HH:mm")));
     }
 }
 

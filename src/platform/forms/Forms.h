@@ -1,8 +1,11 @@
 #pragma once
 // The window layer every window of the station stands on: default
-// instances, the close guard, twips placement, the editable drop-down list,
-// the key preview, captioned frames, word-wrapping buttons, the status bar
-// and the station's fonts.
+// instances, the close guard, the way back to the window one came from,
+// modal windows, twips placement and centring, the editable drop-down list
+// and its items, the key preview, captioned frames and tab pages,
+// word-wrapping buttons, the status bar and the station's fonts.
+
+#include "platform/basic/Rgb.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -12,10 +15,12 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <span>
 #include <vector>
 
 class QApplication;
 class QKeyEvent;
+class QTabWidget;
 
 namespace forms {
 
@@ -43,8 +48,12 @@ inline void PlaceTwips(QWidget* control, const TwipsRect& r)
 }
 
 QColor Rgb(int red, int green, int blue);
+QColor Colour(basic::Rgb colour);
 void SetTextColour(QWidget* control, const QColor& colour);
 void SetBackColour(QWidget* control, const QColor& colour);
+
+// Centres a window on the screen's available area.
+void CentreOnScreen(QWidget* window);
 
 // A window. Unload() answers a request to unload: while CloseGuard is set it
 // refuses and nothing else happens; otherwise Form_Unload runs, the default
@@ -56,6 +65,13 @@ public:
     explicit Form(QWidget* parent = nullptr);
     bool CloseGuard = false;
     bool Unload();
+    // False from the moment an unload went through (the object itself goes
+    // a little later, at the next turn of the event loop).
+    bool Loaded() const { return loaded_; }
+
+signals:
+    // An unload went through; the window is hidden and about to go.
+    void Unloaded();
 
 protected:
     // The window's own clean-up on an unload that goes through.
@@ -64,8 +80,26 @@ protected:
 
 private:
     template <class T> friend class DefaultInstance;
+    friend void ShowInPlaceOf(Form& window, Form& from);
+    friend void ClosePage(Form& window);
     std::function<void()> release_;
+    QPointer<Form> returnTo_;
+    bool loaded_ = true;
 };
+
+// The window the station comes home to (the overview), registered once at
+// start-up; the function loads it when it is not loaded.
+void SetHomeWindow(std::function<Form&()> home);
+
+// Shows window in place of from: from hides, stays loaded with its timers
+// running, and is the window that window's return shows again.
+void ShowInPlaceOf(Form& window, Form& from);
+
+// A window's way back (its return button): CloseGuard False, the window
+// unloaded, then the window it replaced shown again as it was left, when
+// that is still loaded, or else the home window. Nothing else is read or
+// written.
+void ClosePage(Form& window);
 
 // One instance per window class, created (loaded) on first use; an unload
 // releases it, and the next use loads a fresh one whose load runs again.
@@ -89,6 +123,35 @@ private:
 template <class T> T& Instance() { return DefaultInstance<T>::Get(); }
 template <class T> bool IsLoaded() { return DefaultInstance<T>::IsLoaded(); }
 
+// A modal window: shown over its owner, which takes no input until the
+// window has unloaded. Close guard and default instance as for every Form:
+// each showing loads the window afresh and its unload deletes it. Enter
+// presses the button with the focus, else the default button; Esc presses
+// the cancel button; either may be absent.
+class ModalForm : public Form {
+    Q_OBJECT
+public:
+    ModalForm();
+    void SetDefaultButton(QPushButton* button);
+    void SetCancelButton(QPushButton* button);
+    // What the window leaves for its opener before it unloads.
+    int ModalResult = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QPointer<QPushButton> default_;
+    QPointer<QPushButton> cancel_;
+};
+
+// Shows the window modal over owner and returns once it has unloaded (or
+// owner has gone), with the ModalResult it left.
+int RunModal(ModalForm& window, QWidget* owner);
+
+// Loads T's default instance and runs it modal over owner.
+template <class T> int ShowModal(QWidget* owner) { return RunModal(Instance<T>(), owner); }
+
 // A drop-down list with an editable text field: the operator picks an item
 // or types; typed text is never added as an item and never completed from
 // the items, so the field shows exactly what was typed.
@@ -100,9 +163,21 @@ public:
     void SetText(const QString& text);
 };
 
+// A list's design content: its items, or the numbers 1 to numbers each
+// followed by a blank ("1 ", "2 ", ...), and the item it shows at load.
+struct ListItems {
+    std::span<const char* const> items;
+    int numbers = 0;
+    int shown = 0;
+};
+// Replaces the list's items and shows the item of the design.
+void FillList(DropDownList& list, const ListItems& content);
+
 // The window sees every key before the control with the focus: the handler
-// gets each key press inside the window first and returns true when the key
-// is used up.
+// gets each key press meant for the window once, before any control of it,
+// and returns true when the key is used up (the control then never sees
+// it). A key counts at its first delivery: to the focus control when the
+// focus is inside the window, else to the window itself.
 class KeyPreview : public QObject {
     Q_OBJECT
 public:
@@ -147,6 +222,10 @@ private:
     bool ownFont_ = false;
 };
 
+// Adds a tab with the given caption whose page is filled by one frame
+// without caption; the controls of the tab go into that frame.
+Frame* AddTabPage(QTabWidget* tabs, const QString& caption);
+
 // A push button whose caption wraps onto a second line where it is wider
 // than the button, as the station's narrow buttons need ("TIME SET").
 class CommandButton : public QPushButton {
@@ -164,7 +243,8 @@ protected:
 class StatusBar : public QFrame {
     Q_OBJECT
 public:
-    enum class Kind { Text, Date, Time };
+    // Time shows hours, minutes and seconds, ShortTime hours and minutes.
+    enum class Kind { Text, Date, Time, ShortTime };
     struct PanelDef {
         Kind kind;
         const char* text;

@@ -1,4 +1,4 @@
-#include "trend/ssqxChart.h"
+#include "app/ssqxChart.h"
 
 #include "app/ssqx.h"
 #include "device/Met1.h"
