@@ -1,6 +1,7 @@
 #include "app/Pages.h"
 
 #include "app/ssqx.h"
+#include "pages/ALM1.h"
 
 #include <array>
 
@@ -15,7 +16,7 @@ struct PageWindow {
 // not built yet.
 constexpr PageWindow kPageWindows[] = {
     {Page::Tech, nullptr},
-    {Page::ALM1, nullptr},
+    {Page::ALM1, &ShowPage<ALM1>},
     {Page::PIDC, nullptr},
     {Page::CONFIG1, nullptr},
     {Page::FenzuPID, nullptr},

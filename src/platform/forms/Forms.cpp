@@ -385,6 +385,21 @@ Frame* AddTabPage(QTabWidget* tabs, const QString& caption)
     return frame;
 }
 
+// ---- PaintedPicture ------------------------------------------------------
+
+PaintedPicture::PaintedPicture(Painter painter, QWidget* parent)
+    : QWidget(parent), painter_(std::move(painter))
+{
+}
+
+void PaintedPicture::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    if (painter_)
+        painter_(p, rect());
+}
+
 // ---- CommandButton -------------------------------------------------------
 
 CommandButton::CommandButton(const QString& caption, QWidget* parent)

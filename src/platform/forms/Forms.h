@@ -20,6 +20,7 @@
 
 class QApplication;
 class QKeyEvent;
+class QPainter;
 class QTabWidget;
 
 namespace forms {
@@ -225,6 +226,21 @@ private:
 // Adds a tab with the given caption whose page is filled by one frame
 // without caption; the controls of the tab go into that frame.
 Frame* AddTabPage(QTabWidget* tabs, const QString& caption);
+
+// A picture of the station's own drawing (the windows' explanatory
+// diagrams): the painter function draws it into the control's whole area.
+class PaintedPicture : public QWidget {
+    Q_OBJECT
+public:
+    using Painter = std::function<void(QPainter&, const QRect&)>;
+    PaintedPicture(Painter painter, QWidget* parent = nullptr);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    Painter painter_;
+};
 
 // A push button whose caption wraps onto a second line where it is wider
 // than the button, as the station's narrow buttons need ("TIME SET").

@@ -1,0 +1,108 @@
+#pragma once
+// A page grid on screen: a table view over the page's model with five
+// columns under a header row, the page's own cell editor laid over a value
+// cell, and on some grids a hint list laid over a help cell.
+//
+// A click whose cell is a value cell (column 1) lays the editor exactly
+// over it with the cell's text, focused and all selected; the editor is a
+// child of the view's viewport, so it scrolls with its cell. Enter in the
+// editor (also keypad Enter) is the only commit; Esc does nothing.
+
+#include "pages/ParameterPage.h"
+#include "platform/basic/Rgb.h"
+#include "platform/forms/Forms.h"
+
+#include <QLineEdit>
+#include <QPointer>
+#include <QTableView>
+#include <array>
+#include <optional>
+#include <span>
+
+namespace pages {
+
+// How a grid looks: header texts, column widths in twips, the Song face's
+// size, word wrap, the help alignment's exceptions and the editor's colour.
+struct GridLayout {
+    std::array<const char*, kColumns> headers;
+    std::array<int, kColumns> widthsTwips;
+    double fontPoints;
+    bool wordWrap = false;
+    bool headerHelpLeftBottom = false;     // the header cell "参数说明" too
+    bool lastRowHelpLeftBottom = true;     // false: the last help cell keeps the default
+    basic::Rgb editorColour{192, 255, 255};
+};
+
+// The cell editor: reports Enter as key 13 and leaves every other key to
+// the text box.
+class CellEditor : public QLineEdit {
+    Q_OBJECT
+public:
+    using QLineEdit::QLineEdit;
+signals:
+    void KeyPress(int keyAscii);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+class ParameterGrid : public QTableView {
+    Q_OBJECT
+public:
+    ParameterGrid(const PageDescription& page, const GridLayout& layout, PageState& state,
+                  QWidget* parent);
+
+    ParameterModel& Model() { return model_; }
+    const PageDescription& Page() const { return model_.Page(); }
+    // The grid's editor (Text1, Text2, ...): hidden until a value click.
+    CellEditor* Editor() const { return editor_; }
+    // The row under this grid's editor: the row its Enter writes; 0 before
+    // the first value click of this visit.
+    int EditingRow() const { return editingRow_; }
+    // The grid's current cell, as the last click left it (row 0 the header).
+    int Row() const { return currentRow_; }
+    int Col() const { return currentCol_; }
+
+    // The rectangle of a cell in the viewport's coordinates (row 1..N).
+    QRect CellRect(int row, int column) const;
+
+    // A list laid over the help cell of the rows given (the configuration
+    // page's hint lists): a click on such a cell shows it there, any other
+    // click in this grid hides it.
+    void AttachHintList(forms::DropDownList* list, std::span<const int> rows);
+    forms::DropDownList* HintList() const { return hintList_; }
+
+    // The click handler's step (MSFlexGridN_Click): acts on the current cell.
+    void ShowCellEditor();
+    // Enter in the editor: the page's steps in its order (parse, write with
+    // the any-negative repeat, echo into the cell under the editor, editor
+    // hidden). Returns the write's final result, or nothing when no value
+    // was sent.
+    std::optional<int32_t> CommitCellEdit();
+    // The timer's read of the page's block (see ParameterModel).
+    bool RefreshPage() { return model_.RefreshPage(); }
+
+signals:
+    // A click in the grid, once the current cell is set: MSFlexGridN_Click.
+    void Click();
+
+protected:
+    void scrollContentsBy(int dx, int dy) override;
+    void updateGeometries() override;
+
+private:
+    void PlaceOverCell(QWidget* widget, int row, int column) const;
+    void PlaceOverlays();
+    void OnClicked(const QModelIndex& index);
+
+    ParameterModel model_;
+    CellEditor* editor_ = nullptr;
+    int editingRow_ = 0;
+    int currentRow_ = 0;
+    int currentCol_ = 0;
+    QPointer<forms::DropDownList> hintList_;
+    std::vector<int> hintRows_;
+    int hintRow_ = 0;
+};
+
+} // namespace pages

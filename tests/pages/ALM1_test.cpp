@@ -1,0 +1,303 @@
+// The alarm page on the simulated line: its set-up, its read cadence, what
+// typed texts send, the editor's rules, the state kept across a reopen and
+// the way back.
+
+#include "pages/ALM1.h"
+
+#include "PageFixture.h"
+
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QScrollBar>
+
+namespace {
+
+using testsupport::ClickCell;
+using testsupport::LetTheLineSettle;
+using testsupport::PressKey;
+using testsupport::RunEventsUntil;
+using testsupport::TypeAndEnter;
+using zc4160sim::Fault;
+
+class AlarmPage : public testsupport::PageFixture {
+protected:
+    void SetUp() override
+    {
+        PageFixture::SetUp();
+        ALM1::State() = pages::PageState(51);
+    }
+    void TearDown() override
+    {
+        if (forms::IsLoaded<ALM1>())
+            forms::ClosePage(forms::Instance<ALM1>());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        PageFixture::TearDown();
+    }
+    // "报警设定" on the shown overview.
+    ALM1& Open()
+    {
+        window->show();
+        window->Command15->click();
+        EXPECT_TRUE(forms::IsLoaded<ALM1>());
+        return forms::Instance<ALM1>();
+    }
+    std::vector<QString> Values(ALM1& page)
+    {
+        std::vector<QString> v;
+        for (int row = 1; row <= 14; ++row)
+            v.push_back(page.MSFlexGrid1->Model().ValueText(row));
+        return v;
+    }
+};
+
+TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
+{
+    ALM1& page = Open();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(page.windowTitle(), QStringLiteral("ALARM"));
+    EXPECT_EQ(page.size(), QSize(1203, 718));   // 18045 x 10770 twips
+    EXPECT_FALSE(page.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_EQ(page.Label1->text(), QStringLiteral("报警参数设定"));
+    EXPECT_EQ(page.Command1->text(), QStringLiteral("返回"));
+    EXPECT_TRUE(page.CloseGuard);
+    EXPECT_EQ(page.Timer1.interval(), 500);
+
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    const pages::ParameterModel& model = grid.Model();
+    ASSERT_EQ(model.rowCount(), 14);
+    const char* headers[] = {"功能 ", "参数值", "地址", "参数范围", "参数说明"};
+    const int widths[] = {200, 100, 73, 107, 700};   // 3000, 1500, 1100, 1600, 10500 twips
+    for (int c = 0; c < 5; ++c) {
+        EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                  QString::fromUtf8(headers[c]));
+        EXPECT_EQ(grid.columnWidth(c), widths[c]);
+    }
+    EXPECT_FALSE(grid.wordWrap());
+    EXPECT_EQ(grid.font().pointSizeF(), 12);
+    auto text = [&](int row, int column) {
+        return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
+    };
+    // Spot texts with their blanks, and the rows the map singles out.
+    EXPECT_EQ(text(1, 0), QStringLiteral("报警1 设定值或偏差值"));
+    EXPECT_EQ(text(1, 3), QStringLiteral("99999~99999"));
+    EXPECT_EQ(text(10, 3), QStringLiteral("-99999~99999"));
+    EXPECT_TRUE(text(10, 4).contains(QStringLiteral("参数值位报警设定值")));
+    EXPECT_TRUE(text(7, 4).contains(QStringLiteral("参数值为报警设定值")));
+    EXPECT_EQ(text(14, 0), QStringLiteral("加热器断线判断输出值"));
+    EXPECT_EQ(text(14, 3), QStringLiteral("0.0%-100.0%"));
+    for (int row = 1; row <= 14; ++row) {
+        EXPECT_EQ(text(row, 2), QString::number(600 + row));
+        EXPECT_TRUE(text(row, 1).isEmpty());
+        EXPECT_EQ(model.data(model.index(row - 1, 4), Qt::TextAlignmentRole).value<Qt::Alignment>(),
+                  Qt::AlignLeft | Qt::AlignBottom);
+    }
+    EXPECT_FALSE(page.Text1->isVisible());
+    EXPECT_EQ(page.Text1->palette().color(QPalette::Base), QColor(192, 255, 255));
+    EXPECT_EQ(page.Text1->parentWidget(), grid.viewport());
+    EXPECT_EQ(page.focusWidget(), page.Command1);
+    EXPECT_EQ(testsupport::NextTabStop(page.Command1), &grid);
+    // Seven pictures at their places and natural sizes.
+    const int pictureWidths[] = {359, 351, 400, 389, 353, 248, 171};
+    for (size_t i = 0; i < 7; ++i) {
+        EXPECT_EQ(page.Image[i]->size(), QSize(pictureWidths[i], 200));
+    }
+    EXPECT_EQ(page.Image[0]->pos(), QPoint(4, 324));
+    LetTheLineSettle();
+    EXPECT_TRUE((*line)->requests().empty());
+}
+
+// One read of 16 from 601 every 500 ms, the first about 500 ms after the
+// opening; "返回" shows the overview and the reads stop; the close box and
+// Esc change nothing.
+TEST_F(AlarmPage, ReadsEveryHalfSecondUntilReturn)
+{
+    (*line)->setReg(601, -5);
+    (*line)->setReg(602, 20);
+    (*line)->setReg(614, 125);
+    (*line)->setReg(615, 777);
+    QElapsedTimer clock;
+    clock.start();
+    ALM1& page = Open();
+    ASSERT_TRUE(RunEventsUntil([&] { return !(*line)->requests().empty(); }, 2000));
+    const qint64 first = clock.elapsed();
+    EXPECT_GE(first, 450);
+    EXPECT_LE(first, 700);
+    ASSERT_TRUE(RunEventsUntil([&] { return (*line)->requests().size() >= 3; }, 3000));
+    const qint64 third = clock.elapsed();
+    EXPECT_NEAR(double(third - first), 1000.0, 200.0);
+    for (const auto& read : Reads())
+        EXPECT_EQ(read, (std::pair<int, int>{601, 16}));
+    EXPECT_EQ(Values(page)[0], QStringLiteral("-5"));
+    EXPECT_EQ(Values(page)[1], QStringLiteral("20"));
+    EXPECT_EQ(Values(page)[13], QStringLiteral("12.5"));
+    for (const QString& v : Values(page))
+        EXPECT_NE(v, QStringLiteral("777"));
+
+    EXPECT_FALSE(page.close());
+    PressKey(&page, Qt::Key_Escape);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(forms::IsLoaded<ALM1>());
+    EXPECT_TRUE(page.isVisible());
+
+    page.Command1->click();
+    EXPECT_FALSE(forms::IsLoaded<ALM1>());
+    EXPECT_TRUE(window->isVisible());
+    (*line)->clearRequests();
+    QElapsedTimer wait;
+    wait.start();
+    RunEventsUntil([&] { return wait.elapsed() > 1200; }, 2000);
+    EXPECT_TRUE(Reads().empty());
+}
+
+// What Enter sends for a typed text, and the echo left in the cell.
+TEST_F(AlarmPage, TypedTextsSendTheirValueAndEchoTheParsedNumber)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();   // the echo stays until a read
+    const std::optional<uint16_t> none;
+    const struct {
+        int row;
+        const char* typed;
+        std::optional<uint16_t> sent;
+        const char* echo;
+    } cases[] = {
+        {14, "12.5", 125, "12.5"},     {14, "12.25", 122, "12.25"}, {14, "12.75", 128, "12.75"},
+        {2, "12.5", 12, "12.5"},       {2, "13.5", 14, "13.5"},     {1, "-5", 0xFFFB, "-5"},
+        {1, "abc", 0, "0"},            {1, "7abc", 7, "7"},         {1, "", 0, "0"},
+        {1, "40000", none, "40000"},   {13, "-99999", none, "-99999"},
+        {1, "1e12", none, "1000000000000"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " on row " + std::to_string(c.row));
+        (*line)->clearRequests();
+        ClickCell(*page.MSFlexGrid1, c.row, 1);
+        ASSERT_TRUE(page.Text1->isVisible());
+        TypeAndEnter(page.Text1, QString::fromUtf8(c.typed));
+        LetTheLineSettle();
+        std::vector<std::pair<int, uint16_t>> expected;
+        if (c.sent)
+            expected.emplace_back(600 + c.row, *c.sent);
+        EXPECT_EQ(Writes(), expected);
+        EXPECT_EQ(page.MSFlexGrid1->Model().ValueText(c.row), QString::fromUtf8(c.echo));
+        EXPECT_FALSE(page.Text1->isVisible());
+    }
+}
+
+// A first answer that is an exception or missing sends the same write once
+// more; a normal answer, once.
+TEST_F(AlarmPage, AFailedWriteIsSentTwice)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    const struct {
+        const char* name;
+        void (*arrange)(zc4160sim::Simulator&);
+        size_t frames;
+    } cases[] = {
+        {"exception", [](zc4160sim::Simulator& s) { s.setFault(Fault::Exception); }, 2},
+        {"no answer once", [](zc4160sim::Simulator& s) { s.silenceNext(1); }, 2},
+        {"normal", [](zc4160sim::Simulator&) {}, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        (*line)->setFault(Fault::None);
+        c.arrange(line->sim());
+        (*line)->clearRequests();
+        ClickCell(*page.MSFlexGrid1, 3, 1);
+        TypeAndEnter(page.Text1, QStringLiteral("30"));
+        LetTheLineSettle();
+        const std::vector<std::pair<int, uint16_t>> expected(c.frames, {603, 30});
+        EXPECT_EQ(Writes(), expected);
+    }
+}
+
+// Enter and keypad Enter commit; Esc does nothing; a click on another value
+// cell moves the editor with that cell's text and drops the typing; a
+// click on a register, range or help cell leaves it open with its text, and
+// Enter then writes the row under it; scrolling moves it with its cell.
+TEST_F(AlarmPage, EditorRules)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    grid.Model().SetValueText(5, QStringLiteral("20"));
+    grid.Model().SetValueText(6, QStringLiteral("3"));
+
+    ClickCell(grid, 5, 1);
+    EXPECT_TRUE(page.Text1->isVisible());
+    EXPECT_EQ(page.Text1->text(), QStringLiteral("20"));
+    EXPECT_EQ(page.Text1->selectedText(), QStringLiteral("20"));
+    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(5, 1));
+    EXPECT_EQ(ALM1::State().EditRow, 5);
+    EXPECT_EQ(ALM1::State().EditCol, 1);
+
+    page.Text1->setText(QStringLiteral("99"));
+    PressKey(page.Text1, Qt::Key_Escape);
+    EXPECT_TRUE(page.Text1->isVisible());
+    EXPECT_EQ(page.Text1->text(), QStringLiteral("99"));
+
+    ClickCell(grid, 6, 1);   // another value cell: moves, typing dropped
+    EXPECT_EQ(page.Text1->text(), QStringLiteral("3"));
+    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+    page.Text1->setText(QStringLiteral("4"));
+    for (int column : {0, 2, 3, 4}) {   // the editor stays, with its text
+        ClickCell(grid, 9, column);
+        EXPECT_TRUE(page.Text1->isVisible());
+        EXPECT_EQ(page.Text1->text(), QStringLiteral("4"));
+    }
+    EXPECT_EQ(ALM1::State().EditRow, 6);
+
+    // Scrolled with the editor open, the editor stays over its cell.
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+    grid.verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+
+    (*line)->clearRequests();
+    PressKey(page.Text1, Qt::Key_Enter, Qt::KeypadModifier);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{606, 4}}));
+    EXPECT_FALSE(page.Text1->isVisible());
+    // Before the first read a value cell is empty, and Enter there sends 0.
+    (*line)->clearRequests();
+    ClickCell(grid, 7, 1);
+    EXPECT_TRUE(page.Text1->text().isEmpty());
+    PressKey(page.Text1, Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{607, 0}}));
+}
+
+// EditRow, EditCol and PageBuffer outlive the window; a reopen shows fresh
+// texts and empty values; on a dead line a reopened page shows nothing
+// rather than the last visit's values, and a failed read brings back the
+// visit's last good read, not zeros.
+TEST_F(AlarmPage, StateOutlivesTheWindowAndAFailedReadShowsNoZeros)
+{
+    (*line)->setReg(604, 321);
+    ALM1& first = Open();
+    ASSERT_TRUE(RunEventsUntil([&] { return Values(first)[3] == QStringLiteral("321"); }, 2000));
+    first.Timer1.stop();
+    ClickCell(*first.MSFlexGrid1, 4, 1);
+    TypeAndEnter(first.Text1, QStringLiteral("55"));
+    EXPECT_EQ(Values(first)[3], QStringLiteral("55"));
+    (*line)->setFault(Fault::NoAnswer);
+    first.Timer1_Timer();
+    EXPECT_EQ(Values(first)[3], QStringLiteral("321"));   // the echo goes, no zero comes
+    first.Command1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
+    EXPECT_EQ(ALM1::State().EditRow, 4);
+    EXPECT_EQ(ALM1::State().EditCol, 1);
+    ALM1& second = Open();
+    for (const QString& v : Values(second))
+        EXPECT_TRUE(v.isEmpty());
+    second.Timer1_Timer();   // the line is still silent
+    for (const QString& v : Values(second))
+        EXPECT_TRUE(v.isEmpty());
+    EXPECT_FALSE(second.Text1->isVisible());
+    EXPECT_EQ(ALM1::State().PageBuffer[3], 321);
+}
+
+} // namespace

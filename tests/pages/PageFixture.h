@@ -1,0 +1,95 @@
+#pragma once
+// A page window over a simulated controller: the overview loaded (the home
+// window), port 1 open at 38400 baud on a controller whose process stands
+// still, the live poll off, so the line carries only what the page sends.
+// Helpers click cells, type into an editor and read the frames back.
+
+#include "app/OverviewFixture.h"
+#include "pages/ParameterGrid.h"
+#include "platform/modbus/modbus_rtu.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+class PageFixture : public OverviewFixture {
+protected:
+    void SetUp() override
+    {
+        OverviewFixture::SetUp();
+        line = std::make_unique<SimLine>(1);
+        ASSERT_TRUE(line->started());
+        ASSERT_EQ(OpenLink(DefaultSelection()), 0);
+    }
+    void TearDown() override
+    {
+        line.reset();
+        OverviewFixture::TearDown();
+    }
+
+    // The single-register writes that reached the controller, as
+    // (register, 16-bit value).
+    std::vector<std::pair<int, uint16_t>> Writes() const
+    {
+        std::vector<std::pair<int, uint16_t>> writes;
+        for (const zc4160sim::Request& r : (*line)->requests())
+            if (r.function == 6)
+                writes.emplace_back(r.reg(), r.countOrValue);
+        return writes;
+    }
+    // The block reads that reached the controller, as (first register, count).
+    std::vector<std::pair<int, int>> Reads() const
+    {
+        std::vector<std::pair<int, int>> reads;
+        for (const zc4160sim::Request& r : (*line)->requests())
+            if (r.function == 3)
+                reads.emplace_back(r.reg(), r.countOrValue);
+        return reads;
+    }
+
+    std::unique_ptr<SimLine> line;
+};
+
+// A mouse click on a cell of a page grid (row 1..N, column 0..4), as the
+// operator makes it: press and release over the cell in the viewport.
+inline void ClickCell(pages::ParameterGrid& grid, int row, int column)
+{
+    grid.scrollTo(grid.Model().index(row - 1, column));
+    const QPoint at = grid.CellRect(row, column).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, grid.viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid.viewport(), &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, grid.viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(grid.viewport(), &release);
+}
+
+inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QKeyEvent press(QEvent::KeyPress, key, modifiers);
+    QCoreApplication::sendEvent(target, &press);
+}
+
+// The next control that Tab moves the focus to.
+inline QWidget* NextTabStop(QWidget* w)
+{
+    QWidget* next = w->nextInFocusChain();
+    while (next != w && !(next->focusPolicy() & Qt::TabFocus))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+// Types text over the editor's whole text and presses Enter.
+inline void TypeAndEnter(QLineEdit* editor, const QString& text)
+{
+    editor->setText(text);
+    PressKey(editor, Qt::Key_Return);
+}
+
+} // namespace testsupport

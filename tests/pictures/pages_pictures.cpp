@@ -1,0 +1,31 @@
+// Pictures of the parameter pages.
+
+#include "Pictures.h"
+#include "app/OverviewFixture.h"
+#include "pages/ALM1.h"
+
+#include <QApplication>
+
+namespace {
+
+using PagePictures = testsupport::OverviewFixture;
+
+// The alarm page as opened, and with values and the editor open on row 14:
+// alarm.png and alarm-editing.png.
+TEST_F(PagePictures, Alarm)
+{
+    ALM1& page = forms::Instance<ALM1>();
+    page.show();
+    pictures::Save(page, "alarm.png");
+    const int values[] = {1200, 20, 5, -50, 20, 5, 300, 20, 5, -300, 20, 5, 100, 125};
+    for (int row = 1; row <= 14; ++row)
+        page.MSFlexGrid1->Model().SetValueText(
+            row, pages::ValueTextOf(ALM1::Page(), row, values[row - 1]));
+    page.MSFlexGrid1->setCurrentIndex(page.MSFlexGrid1->Model().index(13, 1));
+    page.MSFlexGrid1->clicked(page.MSFlexGrid1->Model().index(13, 1));
+    page.Text1->setText(QStringLiteral("12.5"));
+    pictures::Save(page, "alarm-editing.png");
+    forms::ClosePage(page);
+}
+
+} // namespace
