@@ -1,6 +1,8 @@
 #include "app/Pages.h"
 
 #include "app/ssqx.h"
+#include "settings/EtheernetSET.h"
+#include "settings/TimeSet.h"
 
 #include <array>
 
@@ -20,8 +22,8 @@ constexpr PageWindow kPageWindows[] = {
     {Page::CONFIG1, nullptr},
     {Page::FenzuPID, nullptr},
     {Page::Fenzuout1, nullptr},
-    {Page::TimeSet, nullptr},
-    {Page::EtheernetSET, nullptr},
+    {Page::TimeSet, &ShowPage<TimeSet>},
+    {Page::EtheernetSET, &ShowPage<EtheernetSET>},
 };
 static_assert(std::size(kPageWindows) == kPageCount);
 
