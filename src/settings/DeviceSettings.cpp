@@ -63,7 +63,6 @@ int32_t ReadClockBlock()
     return ReadBlock(kClockFirstRegister, kClockBlockCount, ClockBuffer.data());
 }
 
-namespace {
 std::optional<int32_t> ClockFieldValue(int row, const QString& text)
 {
     if (row < 0 || row >= kClockFields)
@@ -72,6 +71,7 @@ std::optional<int32_t> ClockFieldValue(int row, const QString& text)
     return WholeInRange(text, field.lowest, field.highest);
 }
 
+namespace {
 void SendClockField(int row, int32_t value)
 {
     CommPar[kClockValue] = value;

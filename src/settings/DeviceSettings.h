@@ -72,6 +72,9 @@ QString ControllerClockText(int row);
 // leaves ClockBuffer as it was.
 int32_t ReadClockBlock();
 
+// What a row's field may send: its text within the row's range, rounded.
+std::optional<int32_t> ClockFieldValue(int row, const QString& text);
+
 // "DOWN": the row's text within the row's range, sent to its register
 // through CommPar(257), repeated on no answer. False when refused (nothing
 // sent).
