@@ -21,6 +21,16 @@ protected:
         window->Command39->click();
         return forms::IsLoaded<TimeSet>() ? &forms::Instance<TimeSet>() : nullptr;
     }
+    // Opened with the PC clock standing at 2024-05-17 08:30:00, and one
+    // refresh done.
+    TimeSet* OpenRefreshedAtHalfPastEight()
+    {
+        settings::PcClock() = [] { return QDateTime(QDate(2024, 5, 17), QTime(8, 30, 0)); };
+        TimeSet* page = Open();
+        if (page)
+            page->Timer1_Timer();
+        return page;
+    }
     static std::array<QString, 6> Texts(const std::array<QLabel*, 6>& labels)
     {
         std::array<QString, 6> texts;
@@ -146,10 +156,8 @@ TEST_F(TimeSetTest, EachTickShowsOneClockReading)
 // continuing brings everything up to date at the next tick.
 TEST_F(TimeSetTest, PauseFreezesTheDisplayNotTheReads)
 {
-    settings::PcClock() = [] { return QDateTime(QDate(2024, 5, 17), QTime(8, 30, 0)); };
-    TimeSet* page = Open();
+    TimeSet* page = OpenRefreshedAtHalfPastEight();
     ASSERT_NE(page, nullptr);
-    page->Timer1_Timer();
 
     page->Command2->click();
     EXPECT_FALSE(page->RefreshRunning);
@@ -229,10 +237,8 @@ TEST_F(TimeSetTest, ButtonsSendTypedFieldsOnlyWithinRange)
 // PC's value of its row.
 TEST_F(TimeSetTest, DownWhileRefreshingSendsThePcValue)
 {
-    settings::PcClock() = [] { return QDateTime(QDate(2024, 5, 17), QTime(8, 30, 0)); };
-    TimeSet* page = Open();
+    TimeSet* page = OpenRefreshedAtHalfPastEight();
     ASSERT_NE(page, nullptr);
-    page->Timer1_Timer();
     page->Command28[4]->click();
     page->Command28[0]->click();
     EXPECT_EQ(Requests(), (std::vector<Request>{{1, 6, 3004, 30}, {1, 6, 3000, 2024}}));
