@@ -69,7 +69,8 @@ TEST_F(TimeSetTest, ReadsEvery800MsFromLoadToReturn)
     ASSERT_TRUE(RunEventsUntil([&] { return !(*line)->requests().empty(); }, 5000));
     EXPECT_GE(sinceClick.elapsed(), 700);
     EXPECT_EQ((*line)->requests().front(), (Request{1, 3, 3000, 8}));
-    ASSERT_TRUE(RunEventsUntil([&] { return ShowsSetClock(Texts(page->T_Label)); }, 1000));
+    // Due within 0.2 s of the read; the margin is for a busy machine.
+    ASSERT_TRUE(RunEventsUntil([&] { return ShowsSetClock(Texts(page->T_Label)); }, 3000));
 
     page->Command2->click();
     SetControllerClock(*line, 2031);
