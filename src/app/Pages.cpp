@@ -2,6 +2,8 @@
 
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
+#include "settings/EtheernetSET.h"
+#include "settings/TimeSet.h"
 
 #include <array>
 
@@ -21,8 +23,8 @@ constexpr PageWindow kPageWindows[] = {
     {Page::CONFIG1, nullptr},
     {Page::FenzuPID, nullptr},
     {Page::Fenzuout1, nullptr},
-    {Page::TimeSet, nullptr},
-    {Page::EtheernetSET, nullptr},
+    {Page::TimeSet, &ShowPage<TimeSet>},
+    {Page::EtheernetSET, &ShowPage<EtheernetSET>},
 };
 static_assert(std::size(kPageWindows) == kPageCount);
 
