@@ -8,7 +8,8 @@
 //     test is void).
 //   recorder_user_child DATABASE live SECONDS
 //     The station's way, in real time: the install at start, a chart's
-//     connection opened first, then the recorder on its 100 ms timer. The
+//     connection opened first (it reads the short head every 0.5 s, as a
+//     chart's reload does), then the recorder on its 100 ms timer. The
 //     file (or, where it is missing, its folder) must not be writable at
 //     start (exit code 3 otherwise); the test makes it writable meanwhile.
 //     Ends 1.5 s after recording resumed, or after SECONDS.
@@ -19,16 +20,14 @@
 
 #include "device/Met1.h"
 #include "platform/db/DatabaseFile.h"
-#include "trend/ChartProfile.h"
-#include "trend/ChartState.h"
 #include "trend/RecorderShared.h"
-#include "trend/TrendWindow.h"
 #include "trend/mscom.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
@@ -94,19 +93,18 @@ int Ticks(int ticks)
 int Live(QCoreApplication& app, int seconds)
 {
     db::InstallIfMissing();
-    // The overview opens its chart before the recorder loads.
-    chart::ChartState state;
-    chart::TrendWindow chart(state, chart::kOverviewChart);
-    chart.SetDatabase(db::OpenConnection(QStringLiteral("overview")));
+    // The overview opens its chart's connection before the recorder loads.
+    QSqlDatabase chart = db::OpenConnection(QStringLiteral("overview"));
     CurveOpen = true;
     mscom recorder([] { return QDateTime::currentDateTime(); });
 
-    int32_t shownHead = 0;
+    int shownHead = 0;
     QTimer reader;
     QObject::connect(&reader, &QTimer::timeout, [&] {
-        chart.ReadHead();
-        if (state.HeadId != shownHead) {
-            shownHead = state.HeadId;
+        QSqlQuery head(chart);
+        if (head.exec(QStringLiteral("select ShortHead from sl_void")) && head.next()
+            && head.value(0).toInt() != shownHead) {
+            shownHead = head.value(0).toInt();
             std::printf("chart head=%d\n", shownHead);
             std::fflush(stdout);
         }
