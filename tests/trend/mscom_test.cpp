@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QSqlQuery>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -681,12 +680,11 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
     // Nothing per try, from the install either.
     for (const char* kind : {"warning", "info"})
         EXPECT_LE(Lines(output, QStringLiteral("%1 zc4160.db ").arg(QLatin1String(kind))).size(), 1) << shown;
-    // A chart's connection opened before the recorder's reads the new rows
-    // (one whose file was missing opens again by itself: the data window's
-    // tests show that).
+    // A chart's connection opened before the recorder's reads the new rows:
+    // the child says so when the head leaves 0. (One whose file was missing
+    // opens again by itself: the data window's tests show that.)
     if (c.fileThere)
-        EXPECT_FALSE(Lines(output, QStringLiteral("chart head=")).filter(QRegularExpression(QStringLiteral("=[1-9]"))).isEmpty())
-            << shown;
+        EXPECT_FALSE(Lines(output, QStringLiteral("chart head=")).isEmpty()) << shown;
 
     // Rows from the moment of the reopen on, ids from 1 without a gap, the
     // head on the newest; none for the time the file was not writable.
