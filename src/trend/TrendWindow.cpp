@@ -12,14 +12,25 @@ Q_LOGGING_CATEGORY(lcChart, "zc4160.chart")
 
 namespace chart {
 
-TrendWindow::TrendWindow(ChartState& state, const ChartProfile& profile)
-    : s_(state), profile_(profile)
+TrendWindow::TrendWindow(ChartState& state, const ChartProfile& profile, db::SteadyClock steady)
+    : s_(state), profile_(profile), pacing_(std::move(steady))
 {
 }
 
 void TrendWindow::SetDatabase(const QSqlDatabase& database)
 {
     db_ = database;
+    pacing_.Opened();
+}
+
+bool TrendWindow::Connection()
+{
+    // A chart only reads: a connection that opened read-only reads on once
+    // the file's folder lets it, so only a closed one needs opening again.
+    // An invalid one (no window's connection) has nothing to reopen.
+    if (!db_.isOpen() && !db_.connectionName().isEmpty() && pacing_.Due())
+        db_ = db::OpenConnection(db_.connectionName());
+    return db_.isOpen();
 }
 
 void TrendWindow::CloseDatabase()
@@ -30,6 +41,8 @@ void TrendWindow::CloseDatabase()
 bool TrendWindow::Exec(QSqlQuery& query, const char* what)
 {
     if (query.exec()) {
+        if (failing_)
+            qCInfo(lcChart) << "chart reads the database again";
         failing_ = false;
         return true;
     }
@@ -42,7 +55,7 @@ bool TrendWindow::Exec(QSqlQuery& query, const char* what)
 
 void TrendWindow::ReadHead()
 {
-    if (!db_.isOpen()) {
+    if (!Connection()) {
         if (!failing_)
             qCWarning(lcChart) << "chart has no open database connection";
         failing_ = true;
@@ -93,13 +106,13 @@ void TrendWindow::LoadTrendWindow()
     // ring when the window reaches below id 1. Both forms let SQLite walk
     // the id index; a range is given smaller bound first, and the wrapped
     // window never takes an id outside 1..65500.
+    bool more = Connection();
     QSqlQuery rows(db_);
     rows.setForwardOnly(true);
     const QString table = QLatin1String(profile_.table);
     const QString id = QLatin1String(profile_.idField);
     const bool wraps = end < size;
     s_.WindowStart = wraps ? RingMaxId - (size - end) : end - size;
-    bool more = db_.isOpen();
     if (more && !wraps) {
         rows.prepare(QStringLiteral("select * from  %1 where %2  between ? and ? "
                                     "order by w_date,w_time")

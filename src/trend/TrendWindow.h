@@ -3,6 +3,7 @@
 // how live samples are appended between two loads.
 
 #include "platform/basic/daynumbers.h"
+#include "platform/db/DatabaseFile.h"
 #include "trend/ChartProfile.h"
 #include "trend/ChartState.h"
 
@@ -16,10 +17,15 @@ namespace chart {
 
 class TrendWindow {
 public:
-    TrendWindow(ChartState& state, const ChartProfile& profile);
+    // steady spaces the tries to open a closed connection again.
+    TrendWindow(ChartState& state, const ChartProfile& profile,
+                db::SteadyClock steady = db::SteadyMs);
 
-    // The window's own connection; an invalid or closed one makes every
-    // load come back empty (all-zero buffers).
+    // The window's own connection (db::OpenConnection); an invalid or closed
+    // one makes every load come back empty (all-zero buffers). A closed one
+    // (the file was missing when the window opened it, and the recorder
+    // installs it later) is opened again by a read at most every ten
+    // seconds, so the chart comes back at its next reload.
     void SetDatabase(const QSqlDatabase& database);
     void CloseDatabase();
 
@@ -46,10 +52,12 @@ public:
 
 private:
     bool Exec(QSqlQuery& query, const char* what);
+    bool Connection();   // open, or opened again just now
 
     ChartState& s_;
     const ChartProfile& profile_;
     QSqlDatabase db_;
+    db::ReopenPacing pacing_;
     bool failing_ = false;
 };
 

@@ -49,8 +49,9 @@ mscom& mscom::instance()
     return *m;
 }
 
-mscom::mscom(Clock clock, QString connectionName)
-    : clock_(std::move(clock)), connection_(std::move(connectionName)), rs_(connection_)
+mscom::mscom(Clock clock, QString connectionName, db::SteadyClock steady)
+    : clock_(std::move(clock)), connection_(std::move(connectionName)), rs_(connection_),
+      pacing_(std::move(steady))
 {
     Form_Load();
     Timer1.setInterval(kTickMs);
@@ -66,10 +67,37 @@ mscom::~mscom()
 void mscom::Form_Load()
 {
     QSqlDatabase d = db::OpenConnection(connection_, kBusyTimeoutMs);
+    pacing_.Opened();
     connected_ = d.isOpen();
-    if (!connected_)
-        qCWarning(lcRecorder, "cannot open the database %s (%s): nothing is recorded",
-                  qUtf8Printable(db::DatabasePath()), qUtf8Printable(d.lastError().text()));
+    if (connected_)
+        return;
+    qCWarning(lcRecorder, "cannot open the database %s (%s): nothing is recorded",
+              qUtf8Printable(db::DatabasePath()), qUtf8Printable(d.lastError().text()));
+    // The ring rows are lost from here on: the line above began that fault,
+    // and the first row stored after a reopen ends it.
+    ringFault_.active = true;
+    reopen_ = true;
+}
+
+void mscom::Reconnect()
+{
+    // The cached statements belong to the connection that is closed now.
+    rs_.Release();
+    // A file that could not be installed at start (its folder was not
+    // writable) is installed now, the same way.
+    db::InstallIfMissing();
+    connected_ = db::ReopenConnection(connection_, kBusyTimeoutMs).isOpen();
+    reopen_ = !connected_;
+    // What failed was the old connection; the new one has not tried yet,
+    // so its first stored row ends the fault.
+    ringFailing_[0] = ringFailing_[1] = false;
+}
+
+void mscom::Failed(const QString& text, const QSqlError& cause)
+{
+    error_ = text;
+    if (db::CannotWrite(cause))
+        reopen_ = true;
 }
 
 void mscom::Report(Fault& fault, bool ok, const char* what)
@@ -112,7 +140,7 @@ bool mscom::Begin()
     QSqlQuery q(QSqlDatabase::database(connection_, false));
     if (q.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return true;
-    error_ = q.lastError().text();
+    Failed(q.lastError().text(), q.lastError());
     rs_.Close();
     return false;
 }
@@ -124,7 +152,7 @@ bool mscom::End(bool commit)
     if (commit && q.exec(QStringLiteral("COMMIT")))
         return true;
     if (commit)
-        error_ = q.lastError().text();
+        Failed(q.lastError().text(), q.lastError());
     q.exec(QStringLiteral("ROLLBACK"));
     return false;
 }
@@ -140,7 +168,8 @@ bool mscom::StoreConf(qint64& recordNumber)
         ok = rs_.SetField(FirstValue + i, ConfBuf[i]);
     ok = ok && rs_.Update();
     recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
-    error_ = ok ? QString() : rs_.LastError();
+    if (!ok)
+        Failed(rs_.LastError(), rs_.LastSqlError());
     rs_.Close();
     return ok;
 }
@@ -157,7 +186,8 @@ bool mscom::StoreCali(qint64& recordNumber)
         ok = rs_.SetField(FirstValue + i, CaliBuf[i]);
     ok = ok && rs_.Update();
     recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
-    error_ = ok ? QString() : rs_.LastError();
+    if (!ok)
+        Failed(rs_.LastError(), rs_.LastSqlError());
     rs_.Close();
     return ok;
 }
@@ -252,7 +282,7 @@ bool mscom::StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& st
     ok = ok && rs_.SetField(ring.headField, id) && rs_.SetField(ring.headField + 1, id)
          && rs_.Update();
     if (!ok && error_.isEmpty())
-        error_ = rs_.LastError();
+        Failed(rs_.LastError(), rs_.LastSqlError());
     return End(ok);
 }
 
@@ -264,6 +294,9 @@ void mscom::Timer1_Timer()
     QDateTime reading = clock_();
     reading = reading.addMSecs(-reading.time().msec());
     now_ = basic::SplitDayStamp(reading);
+
+    if (reopen_ && pacing_.Due())
+        Reconnect();
 
     if (SaveConfFlag) {
         SaveTime = static_cast<float>(now_.time);

@@ -7,7 +7,13 @@
 // long-ring row every ten seconds, and the new-row flags while a chart is
 // open. The hand-shake variables are in trend/RecorderShared.h, the tables
 // in platform/db/Tables.h.
+//
+// A connection that could not be opened, or that cannot write because the
+// file or its folder was not writable when it was opened, is opened again
+// at most every ten seconds (after installing a file that is still missing),
+// so recording comes back by itself once the file can be written.
 
+#include "platform/db/DatabaseFile.h"
 #include "platform/db/RecordSet.h"
 #include "platform/basic/daynumbers.h"
 
@@ -31,7 +37,9 @@ public:
 
     // A recorder of its own on the named connection (tests, benchmark); the
     // station uses instance(). Its timer runs from here on, as instance()'s.
-    explicit mscom(Clock clock, QString connectionName = QStringLiteral("recorder"));
+    // steady spaces the tries to open the connection again.
+    explicit mscom(Clock clock, QString connectionName = QStringLiteral("recorder"),
+                   db::SteadyClock steady = db::SteadyMs);
     ~mscom() override;
 
     QTimer Timer1;   // 100 ms, enabled from load, never switched off
@@ -51,7 +59,7 @@ public:
     double LongRecDate = 0, LongRecTime = 0;
     float SaveDate = 0, SaveTime = 0;
 
-    // Whether the connection opened at load (it is never reopened).
+    // Whether the connection is open (it may still be unable to write).
     bool Connected() const { return connected_; }
 
 private:
@@ -63,6 +71,7 @@ private:
     static const Ring kLongRing;
 
     void Form_Load();
+    void Reconnect();
     bool StoreConf(qint64& recordNumber);
     bool StoreCali(qint64& recordNumber);
     void ReadHeads();
@@ -70,6 +79,7 @@ private:
     bool StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp);
     bool Begin();
     bool End(bool commit);   // whether it committed
+    void Failed(const QString& text, const QSqlError& cause);
     void Report(Fault& fault, bool ok, const char* what);
     void ReportRing(int ring, bool ok);
 
@@ -77,6 +87,8 @@ private:
     QString connection_;
     db::RecordSet rs_;
     bool connected_ = false;
+    bool reopen_ = false;   // the connection is closed or cannot write
+    db::ReopenPacing pacing_;
     QString error_;   // why the last store failed, for the log
     basic::DayStamp now_;
 

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -242,4 +243,89 @@ TEST(DatabaseConnection, PathsWithBlanksAndUriSignsName)
     }
     db::CloseConnection(QStringLiteral("test-path"));
     EXPECT_EQ(QDir(dir.path() + QStringLiteral("/my data #1")).entryList(QDir::Files).size(), 1);
+}
+
+TEST(DatabaseConnection, CannotWriteTellsAReadOnlyConnectionFromPassingFaults)
+{
+    TempDatabase t;
+    const QString name = QStringLiteral("test-cannot-write");
+    {
+        QSqlDatabase d = db::OpenConnection(name, 50);
+        ASSERT_TRUE(d.isOpen());
+        auto failedWrite = [&] {
+            QSqlQuery q(d);
+            EXPECT_FALSE(q.exec(QStringLiteral("update sl_void set ShortHead = 1")));
+            return q.lastError();
+        };
+        // Another writer's lock passes by itself.
+        t.exec(QStringLiteral("BEGIN IMMEDIATE"));
+        EXPECT_FALSE(db::CannotWrite(failedWrite()));
+        t.exec(QStringLiteral("COMMIT"));
+        // A refusal of the schema's is not the connection's either.
+        t.exec(QStringLiteral("create trigger refuse before update on sl_void "
+                              "begin select raise(abort, 'refused'); end"));
+        EXPECT_FALSE(db::CannotWrite(failedWrite()));
+        t.exec(QStringLiteral("drop trigger refuse"));
+        // A connection that cannot write at all (query_only gives the error
+        // of one that SQLite opened read-only).
+        QSqlQuery(d).exec(QStringLiteral("PRAGMA query_only=1"));
+        EXPECT_TRUE(db::CannotWrite(failedWrite()));
+    }
+    {
+        // A new connection writes, with the busy timeout asked for.
+        QSqlDatabase d = db::ReopenConnection(name, 50);
+        ASSERT_TRUE(d.isOpen());
+        QSqlQuery q(d);
+        EXPECT_TRUE(q.exec(QStringLiteral("update sl_void set ShortHead = 1")))
+            << q.lastError().text().toStdString();
+        ASSERT_TRUE(q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next());
+        EXPECT_EQ(q.value(0).toInt(), 50);
+    }
+    db::CloseConnection(name);
+}
+
+TEST(DatabaseConnection, OwnJournalFilesAreMadeWritableBeforeAnOpen)
+{
+    // SQLite makes -wal and -shm with the database file's permissions and
+    // never mends a -shm: one made while the file was read-only would keep
+    // every later connection of its owner read-only. A first connection
+    // keeps both files there (with a row in the -wal, so that SQLite itself
+    // leaves its mode alone); a second one opens over them.
+    TempDatabase t;
+    const QString first = QStringLiteral("test-journal-first");
+    const QString second = QStringLiteral("test-journal-second");
+    ASSERT_TRUE(db::OpenConnection(first).isOpen());
+    QSqlQuery(QSqlDatabase::database(first, false)).exec(QStringLiteral("update sl_void set ShortHead = 1"));
+    const QByteArray file = QFile::encodeName(t.path());
+    struct Case {
+        mode_t database, journal;
+        bool ours;
+        mode_t expected;
+    };
+    const Case cases[] = {
+        {0644, 0444, true, 0644},    // the file writable again: the journal follows
+        {0444, 0400, true, 0644},    // still read-only: its owner may write it
+        {0664, 0644, true, 0664},    // the file's group write too
+        {0644, 0666, true, 0666},    // bits are only ever added
+        {0644, 0444, false, 0444},   // another user's journal is left alone
+    };
+    for (const Case& c : cases) {
+        if (!c.ours && ::geteuid() != 0)
+            continue;   // only root can give a file away
+        ASSERT_EQ(::chmod(file.constData(), c.database), 0);
+        for (const char* suffix : {"-wal", "-shm"}) {
+            const QByteArray journal = file + suffix;
+            ASSERT_EQ(::chown(journal.constData(), c.ours ? ::geteuid() : 65534, static_cast<gid_t>(-1)), 0);
+            ASSERT_EQ(::chmod(journal.constData(), c.journal), 0);
+        }
+        ASSERT_TRUE(db::OpenConnection(second).isOpen());
+        for (const char* suffix : {"-wal", "-shm"}) {
+            struct stat st {};
+            ASSERT_EQ(::stat((file + suffix).constData(), &st), 0);
+            EXPECT_EQ(st.st_mode & 0777, c.expected)
+                << suffix << " file " << std::oct << c.database << " journal " << c.journal;
+        }
+        db::CloseConnection(second);
+    }
+    db::CloseConnection(first);
 }

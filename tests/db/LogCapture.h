@@ -1,5 +1,6 @@
 #pragma once
-// Collects the warnings of one logging category while it lives.
+// Collects the warnings and the notes (info lines) of one logging category
+// while it lives; a name ending in "." takes every category below it.
 
 #include <QByteArray>
 #include <QMessageLogContext>
@@ -21,6 +22,7 @@ public:
         current() = nullptr;
     }
     const QStringList& warnings() const { return warnings_; }
+    const QStringList& infos() const { return infos_; }
 
 private:
     static LogCapture*& current()
@@ -31,15 +33,25 @@ private:
     static void handle(QtMsgType type, const QMessageLogContext& ctx, const QString& msg)
     {
         LogCapture* c = current();
-        if (c && ctx.category && std::strcmp(ctx.category, c->category_.constData()) == 0) {
+        if (c && ctx.category && c->takes(ctx.category)) {
             if (type == QtWarningMsg || type == QtCriticalMsg)
                 c->warnings_ << msg;
+            else if (type == QtInfoMsg)
+                c->infos_ << msg;
             return;
         }
         if (c && c->previous_)
             c->previous_(type, ctx, msg);
     }
+    bool takes(const char* category) const
+    {
+        if (category_.endsWith('.'))
+            return std::strncmp(category, category_.constData(), category_.size()) == 0;
+        return std::strcmp(category, category_.constData()) == 0;
+    }
+
     QByteArray category_;
     QtMessageHandler previous_ = nullptr;
     QStringList warnings_;
+    QStringList infos_;
 };

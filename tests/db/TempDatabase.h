@@ -23,6 +23,10 @@ inline void PrintTo(const QVariant& v, std::ostream* os)
 {
     *os << (v.isNull() ? std::string("NULL") : v.toString().toStdString());
 }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 
 class TempDatabase {
 public:

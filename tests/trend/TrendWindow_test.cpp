@@ -258,3 +258,50 @@ TEST(TrendWindow, LoadsFromTheInstalledDatabase)
     db::CloseConnection(QStringLiteral("chart-install-test"));
     qputenv("ZC4160_DB", old);
 }
+
+#include "db/LogCapture.h"
+#include "db/TempDatabase.h"
+
+TEST(TrendWindow, AClosedConnectionIsOpenedAgainAtMostEveryTenSeconds)
+{
+    // The file is missing when the window opens its connection; the
+    // recorder installs it later, and the chart comes back by itself.
+    TempDatabase t(false);
+    const QString name = QStringLiteral("chart-reopen-test");
+    qint64 steady = 0;
+    LogCapture log("zc4160.chart");
+    {
+        ChartState s;
+        s.ZoomLevel = 1;
+        TrendWindow w(s, kOverviewChart, [&] { return steady; });
+        w.SetDatabase(db::OpenConnection(name));
+        w.LiveLoad();
+        EXPECT_EQ(s.HeadId, 0);
+
+        steady = 10000;   // tried again: the file is still missing
+        w.LiveLoad();
+        QString error;
+        ASSERT_TRUE(db::InstallAt(t.path(), &error)) << error.toStdString();
+        for (int id = 1; id <= 5; ++id) {
+            const basic::DayStamp st = basic::SplitDayStamp(kNoon.addSecs(id));
+            t.exec(QStringLiteral("insert into pv_data values (?,?,?,0,0,0,0,0,0,0,?)"),
+                   {id, st.date, st.time, double(id)});
+        }
+        t.exec(QStringLiteral("update sl_void set ShortHead = 5, ShortHeadCopy = 5"));
+
+        steady = 19999;   // not yet: the last try was at 10 s
+        w.LiveLoad();
+        EXPECT_EQ(s.HeadId, 0);
+        EXPECT_EQ(LoadedIds(s, 241), std::vector<int>(241, 0));
+
+        steady = 20000;
+        w.LiveLoad();
+        EXPECT_EQ(s.HeadId, 5);
+        EXPECT_EQ(LoadedIds(s, 5), Ids({{1, 5}}));
+    }
+    db::CloseConnection(name);
+    // One line when the chart found no connection, one when it read again;
+    // none for the tries between.
+    EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
+    EXPECT_EQ(log.infos().size(), 1) << log.infos().join('\n').toStdString();
+}

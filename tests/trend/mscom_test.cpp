@@ -6,12 +6,17 @@
 #include "trend/RecorderShared.h"
 #include "trend/mscom.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -31,6 +36,36 @@ void ResetHandshake()
 }
 
 double Day(const QDate& d) { return basic::DayNumber(d); }
+
+// File modes for the tests whose recorder runs in recorder_user_child, as a
+// user for whom they hold.
+constexpr auto kReadable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+constexpr auto kOpenFolder =
+    kReadable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+constexpr auto kAnyoneWrites = QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+
+// The child's output lines that start with prefix.
+QStringList Lines(const QStringList& output, const QString& prefix)
+{
+    QStringList out;
+    for (const QString& line : output)
+        if (line.startsWith(prefix))
+            out << line;
+    return out;
+}
+
+// Runs the child to its end and collects its output; it must have run.
+void RunUserChild(const QStringList& args, QStringList& output)
+{
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start(QStringLiteral(RECORDER_USER_CHILD), args);
+    ASSERT_TRUE(child.waitForFinished(60000));
+    ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
+    ASSERT_NE(child.exitCode(), 3) << "the child could write the file";
+    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    output = QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
+}
 double Secs(int h, int m, int s) { return (h * 3600 + m * 60 + s) / 86400.0; }
 
 class RecorderTest : public ::testing::Test {
@@ -46,13 +81,14 @@ protected:
     {
         rec.reset();
         db::CloseConnection(kConn);
-        rec = std::make_unique<mscom>([this] { return now; }, kConn);
+        rec = std::make_unique<mscom>([this] { return now; }, kConn, [this] { return steady; });
         rec->Timer1.stop();   // the tests tick by hand
     }
     void tick() { rec->Timer1_Timer(); }
     void tickAfter(int ms)
     {
         now = now.addMSecs(ms);
+        steady += ms;
         tick();
     }
     void setHeads(QVariant s, QVariant l)
@@ -85,6 +121,7 @@ protected:
 
     TempDatabase t;
     QDateTime now{kDay, QTime(10, 0, 0, 50)};
+    qint64 steady = 0;   // the clock that spaces the reopens
     std::unique_ptr<mscom> rec;
 };
 
@@ -392,30 +429,16 @@ TEST_F(RecorderTest, AReadOnlyFileFailsWithOneLine)
     // child, which as root becomes nobody first: root writes anything.
     t.outside().close();
     const QString folder = QFileInfo(t.path()).absolutePath();
-    const auto readable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    const auto open = readable | QFileDevice::ExeOwner | QFileDevice::ExeGroup | QFileDevice::ExeOther;
-    ASSERT_TRUE(QFile::setPermissions(t.folder(), open | QFileDevice::WriteOwner));
-    ASSERT_TRUE(QFile::setPermissions(folder, open));
-    ASSERT_TRUE(QFile::setPermissions(t.path(), readable));
-    QProcess child;
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    child.start(QStringLiteral(RECORDER_USER_CHILD), {t.path(), QStringLiteral("12")});
-    const bool finished = child.waitForFinished(60000);
-    QFile::setPermissions(folder, open | QFileDevice::WriteOwner);
-    QFile::setPermissions(t.path(), readable | QFileDevice::WriteOwner);
-    ASSERT_TRUE(finished);
-    ASSERT_EQ(child.exitStatus(), QProcess::NormalExit);
-    ASSERT_NE(child.exitCode(), 3) << "the child could write the file";
-    ASSERT_EQ(child.exitCode(), 0) << child.readAllStandardError().toStdString();
+    ASSERT_TRUE(QFile::setPermissions(t.folder(), kOpenFolder | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(folder, kOpenFolder));
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable));
+    QStringList output;
+    ASSERT_NO_FATAL_FAILURE(RunUserChild({t.path(), QStringLiteral("12")}, output));
+    QFile::setPermissions(folder, kOpenFolder | QFileDevice::WriteOwner);
+    QFile::setPermissions(t.path(), kReadable | QFileDevice::WriteOwner);
 
-    QStringList warnings;
-    QString end;
-    for (const QString& line : QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'))) {
-        if (line.startsWith(QLatin1String("warning ")))
-            warnings << line;
-        else if (line.startsWith(QLatin1String("end ")))
-            end = line;
-    }
+    const QStringList warnings = Lines(output, QStringLiteral("warning "));
+    const QString end = Lines(output, QStringLiteral("end ")).value(0);
     // Twelve seconds of failing ticks: one line for the ring rows and one
     // for the configuration record that was lost, not one per tick.
     EXPECT_EQ(warnings.size(), 2) << warnings.join(QLatin1Char('\n')).toStdString();
@@ -430,6 +453,109 @@ TEST_F(RecorderTest, AReadOnlyFileFailsWithOneLine)
     EXPECT_EQ(count("pv_data"), 0);
     EXPECT_EQ(count("CONF"), 0);
     EXPECT_EQ(heads(), (QVariantList{0, 0, 0, 0}));
+}
+
+TEST_F(RecorderTest, ARunOnAReadOnlyFileLeavesNoJournalThatKeepsTheNextRunFromWriting)
+{
+    // In a writable folder SQLite makes the journal files (-wal, -shm) even
+    // for a read-only connection, with the file's read-only permissions, and
+    // leaves them when the run ends. Once the file is writable again, the
+    // next run must write all the same.
+    t.outside().close();
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    ASSERT_TRUE(QFile::setPermissions(t.folder(), kOpenFolder | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(folder, kOpenFolder | kAnyoneWrites));
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable));
+    QStringList output;
+    ASSERT_NO_FATAL_FAILURE(RunUserChild({t.path(), QStringLiteral("3")}, output));
+    EXPECT_EQ(Lines(output, QStringLiteral("warning ")).size(), 2);
+    const QString shm = t.path() + QStringLiteral("-shm");
+    ASSERT_TRUE(QFileInfo::exists(shm)) << "the read-only run left no journal: nothing to show";
+    EXPECT_FALSE(QFile::permissions(shm) & QFileDevice::WriteOwner);
+
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable | kAnyoneWrites));
+    ASSERT_NO_FATAL_FAILURE(
+        RunUserChild({t.path(), QStringLiteral("3"), QStringLiteral("writable")}, output));
+    EXPECT_TRUE(Lines(output, QStringLiteral("warning ")).isEmpty())
+        << output.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Lines(output, QStringLiteral("end ")).value(0),
+              QStringLiteral("end connected=1 conf=%1 short=3 long=1 newshort=1 newlong=1")
+                  .arg(static_cast<int>(SaveOutcome::Stored)));
+    ASSERT_TRUE(t.outside().open());
+    EXPECT_EQ(count("pv_data"), 3);
+    EXPECT_EQ(count("CONF"), 1);
+}
+
+TEST_F(RecorderTest, AConnectionThatCannotWriteIsOpenedAgainAfterTenSeconds)
+{
+    // query_only stands for a connection that SQLite opened read-only: it
+    // refuses every write with the read-only error, and only a new
+    // connection writes again. (Permissions cannot show it here: the tests
+    // may run as root, who writes any file.)
+    LogCapture log("zc4160.recorder");
+    load();
+    QSqlQuery(QSqlDatabase::database(kConn, false)).exec(QStringLiteral("PRAGMA query_only=1"));
+    CurveOpen = true;
+    SaveCaliFlag = true;
+    tick();
+    for (int s = 1; s <= 9; ++s)
+        tickAfter(1000);
+    // Nine seconds on the same connection: nothing stored, one line each.
+    EXPECT_EQ(count("pv_data") + count("Lpv_wdjl") + count("Calibration"), 0);
+    EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Failed);
+    ASSERT_EQ(log.warnings().size(), 2) << log.warnings().join('\n').toStdString();
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("readonly")).size(), 2);
+    EXPECT_TRUE(log.infos().isEmpty());
+
+    // Ten seconds after the open the tick opens the connection again and
+    // stores at once; the seconds before are not made up.
+    tickAfter(1000);
+    EXPECT_EQ(ids("pv_data"), std::vector<int>{1});
+    EXPECT_EQ(row("pv_data", 1).mid(0, 3), (QVariantList{1, Day(kDay), Secs(10, 0, 10)}));
+    EXPECT_EQ(ids("Lpv_wdjl"), std::vector<int>{1});
+    EXPECT_EQ(heads(), (QVariantList{1, 1, 1, 1}));
+    EXPECT_EQ(log.warnings().size(), 2);
+    EXPECT_EQ(log.infos(), QStringList{QStringLiteral("the ring rows: stored again")});
+    SaveCaliFlag = true;
+    tickAfter(1000);
+    EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(ids("pv_data"), (std::vector<int>{1, 2}));
+}
+
+TEST_F(RecorderTest, AFileThatCouldNotBeInstalledIsInstalledOnALaterTry)
+{
+    // A plain file stands where the database's folder must go, so the
+    // install at start fails (for root too); it is taken away at 12 s.
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    QFile blocker(folder);
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    LogCapture log("zc4160.");
+    EXPECT_FALSE(db::InstallIfMissing());
+    load();
+    ASSERT_FALSE(rec->Connected());
+    CurveOpen = true;
+    tick();
+    for (int s = 1; s <= 19; ++s) {
+        if (s == 12)
+            ASSERT_TRUE(QFile::remove(folder));
+        tickAfter(1000);   // tries at 10 s (still blocked) and 20 s
+        ASSERT_FALSE(QFileInfo::exists(t.path())) << "installed at " << s << " s";
+    }
+    tickAfter(1000);
+    ASSERT_TRUE(rec->Connected());
+    EXPECT_EQ(ids("pv_data"), std::vector<int>{1});
+    EXPECT_EQ(row("pv_data", 1).mid(0, 3), (QVariantList{1, Day(kDay), Secs(10, 0, 20)}));
+    EXPECT_EQ(heads(), (QVariantList{1, 1, 1, 1}));
+    // The install's line and the recorder's at start; the install and the
+    // first stored row when it comes back; nothing for the tries between.
+    ASSERT_EQ(log.warnings().size(), 2) << log.warnings().join('\n').toStdString();
+    EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("cannot be installed")));
+    EXPECT_TRUE(log.warnings()[1].contains(QStringLiteral("cannot open the database")));
+    ASSERT_EQ(log.infos().size(), 2) << log.infos().join('\n').toStdString();
+    EXPECT_TRUE(log.infos()[0].startsWith(QStringLiteral("installed a new database")));
+    EXPECT_EQ(log.infos()[1], QStringLiteral("the ring rows: stored again"));
 }
 
 TEST_F(RecorderTest, WithoutADatabaseIdsCountInMemoryAndRequestsFail)
@@ -476,3 +602,108 @@ TEST_F(RecorderTest, AMissingFileIsInstalledAtStart)
     EXPECT_EQ(count("pv_data"), 1);
     EXPECT_EQ(heads(), (QVariantList{1, 1, 1, 1}));
 }
+
+namespace {
+
+// The station's situation, in real time: the file (or its folder, where the
+// file is missing) is not writable when the recorder starts, and is made
+// writable while it runs.
+struct WritableLater {
+    const char* name;
+    bool fileThere;        // else missing, and installed by a later try
+    bool folderWritable;   // at start
+    const char* fault;     // in the recorder's one warning
+};
+
+void PrintTo(const WritableLater& c, std::ostream* os) { *os << c.name; }
+
+class RecorderComesBack : public ::testing::TestWithParam<WritableLater> {};
+
+} // namespace
+
+TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
+{
+    const WritableLater& c = GetParam();
+    TempDatabase t(c.fileThere);
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(QFile::setPermissions(t.folder(), kOpenFolder | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(folder, c.folderWritable ? kOpenFolder | kAnyoneWrites : kOpenFolder));
+    if (c.fileThere)
+        ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable));
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start(QStringLiteral(RECORDER_USER_CHILD), {t.path(), QStringLiteral("live"), QStringLiteral("30")});
+    QStringList output;
+    auto readUntil = [&](const QString& wanted, qint64 ms) {
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            while (child.canReadLine()) {
+                output << QString::fromUtf8(child.readLine()).chopped(1);
+                if (output.last().startsWith(wanted))
+                    return true;
+            }
+            if (waited.elapsed() >= ms || child.state() == QProcess::NotRunning)
+                return false;
+            child.waitForReadyRead(static_cast<int>(std::max<qint64>(1, ms - waited.elapsed())));
+        }
+    };
+    const bool faulted = readUntil(QStringLiteral("warning zc4160.recorder "), 5000);
+
+    // The file, then its folder, as an administrator would mend them.
+    const QDateTime writableAt = QDateTime::currentDateTime();
+    QElapsedTimer sinceWritable;
+    sinceWritable.start();
+    if (c.fileThere)
+        QFile::setPermissions(t.path(), kReadable | kAnyoneWrites);
+    QFile::setPermissions(folder, kOpenFolder | kAnyoneWrites);
+    const bool resumed =
+        faulted && readUntil(QStringLiteral("info zc4160.recorder the ring rows: stored again"), 12000);
+    const qint64 resumedAfter = sinceWritable.elapsed();
+    if (!resumed)
+        child.kill();
+    ASSERT_TRUE(child.waitForFinished(10000));
+    output += QString::fromUtf8(child.readAllStandardOutput()).split(QLatin1Char('\n'));
+    const std::string shown = output.join(QLatin1Char('\n')).toStdString();
+    ASSERT_NE(child.exitCode(), 3) << "the child could write the file";
+    ASSERT_TRUE(faulted) << child.readAllStandardError().toStdString() << shown;
+    ASSERT_TRUE(resumed) << shown;
+    EXPECT_LE(resumedAfter, 11000) << shown;
+
+    // The recorder: one line when the fault began and one when it ended.
+    const QStringList recorder = Lines(output, QStringLiteral("warning zc4160.recorder "))
+                                 + Lines(output, QStringLiteral("info zc4160.recorder "));
+    ASSERT_EQ(recorder.size(), 2) << shown;
+    EXPECT_TRUE(recorder[0].contains(QLatin1String(c.fault))) << shown;
+    // Nothing per try, from the install either.
+    for (const char* kind : {"warning", "info"})
+        EXPECT_LE(Lines(output, QStringLiteral("%1 zc4160.db ").arg(QLatin1String(kind))).size(), 1) << shown;
+    // A chart's connection opened before the recorder's reads the new rows:
+    // the child says so when the head leaves 0. (One whose file was missing
+    // opens again by itself: the data window's tests show that.)
+    if (c.fileThere)
+        EXPECT_FALSE(Lines(output, QStringLiteral("chart head=")).isEmpty()) << shown;
+
+    // Rows from the moment of the reopen on, ids from 1 without a gap, the
+    // head on the newest; none for the time the file was not writable.
+    ASSERT_TRUE(t.outside().open());
+    const auto rows = t.rows(QStringLiteral("select w_id, w_date, w_time from pv_data order by w_date, w_time"));
+    ASSERT_FALSE(rows.empty());
+    const basic::DayStamp from = basic::SplitDayStamp(writableAt.addMSecs(-writableAt.time().msec()));
+    for (size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i][0].toInt(), static_cast<int>(i) + 1);
+        EXPECT_GE(std::make_pair(rows[i][1].toDouble(), rows[i][2].toDouble()),
+                  std::make_pair(from.date, from.time));
+    }
+    EXPECT_EQ(t.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), static_cast<int>(rows.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileMadeWritable, RecorderComesBack,
+    ::testing::Values(
+        WritableLater{"ReadOnlyFileAndFolder", true, false, "attempt to write a readonly database"},
+        WritableLater{"ReadOnlyFileInAWritableFolder", true, true, "attempt to write a readonly database"},
+        WritableLater{"MissingFileInAReadOnlyFolder", false, false, "cannot open the database"}),
+    [](const ::testing::TestParamInfo<WritableLater>& info) { return std::string(info.param.name); });

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <chrono>
+#include <sys/stat.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcDb, "zc4160.db")
@@ -28,6 +30,28 @@ bool Exec(QSqlDatabase& d, const QString& sql, QString* error)
     if (error)
         *error = q.lastError().text();
     return false;
+}
+
+// SQLite gives the journal files it makes the database file's permissions
+// and, for an empty -wal, mends them itself on a later open, but never for
+// the -shm: one made while the file was read-only stays read-only and keeps
+// every connection of this user from writing. Only our own files are
+// touched, and only bits are added.
+void MendJournalFiles(const QString& path)
+{
+    struct stat database {};
+    if (::stat(QFile::encodeName(path).constData(), &database) != 0)
+        return;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QByteArray name = QFile::encodeName(path + QLatin1String(suffix));
+        struct stat journal {};
+        if (::stat(name.constData(), &journal) != 0 || journal.st_uid != ::geteuid())
+            continue;
+        const mode_t have = journal.st_mode & 0777;
+        const mode_t want = (have | (database.st_mode & 0777) | S_IWUSR) & 0777;
+        if (want != have)
+            ::chmod(name.constData(), want);
+    }
 }
 
 } // namespace
@@ -136,6 +160,7 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     d.close();
     d.setDatabaseName(uri);
     d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    MendJournalFiles(path);
     if (!d.open())
         return d;
     QSqlQuery q(d);
@@ -145,6 +170,45 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs));
     return d;
+}
+
+QSqlDatabase ReopenConnection(const QString& owner, int busyTimeoutMs)
+{
+    if (QSqlDatabase::contains(owner))
+        QSqlDatabase::database(owner, false).close();
+    return OpenConnection(owner, busyTimeoutMs);
+}
+
+bool CannotWrite(const QSqlError& error)
+{
+    // The native code is SQLite's extended result code; its low byte is
+    // the primary code, SQLITE_READONLY (8) for the whole read-only family.
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xff) == 8;
+}
+
+qint64 SteadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+ReopenPacing::ReopenPacing(SteadyClock clock) : clock_(std::move(clock)), last_(clock_()) {}
+
+void ReopenPacing::Opened()
+{
+    last_ = clock_();
+}
+
+bool ReopenPacing::Due()
+{
+    const qint64 now = clock_();
+    if (now - last_ < ReopenSpacingMs)
+        return false;
+    last_ = now;
+    return true;
 }
 
 void CloseConnection(const QString& owner)

@@ -6,7 +6,9 @@
 
 #include <QLoggingCategory>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
+#include <functional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDb)
 
@@ -17,9 +19,10 @@ namespace db {
 QString DatabasePath();
 
 // Installs the file with its five tables when it is missing; never touches
-// an existing file. Called once when the process starts, before any window
-// opens a connection. Returns whether the file is there afterwards; a failed
-// install is logged once and the station runs on without recording.
+// an existing file. Called when the process starts, before any window opens
+// a connection, and by the recorder when it tries its connection again.
+// Returns whether the file is there afterwards; a failed install is logged
+// once per file and the station runs on without recording.
 bool InstallIfMissing();
 
 // Installs a fresh database at path (folders created as needed): the five
@@ -36,8 +39,48 @@ inline constexpr int DefaultBusyTimeoutMs = 1000;
 // and a busy timeout. A missing file is never created here: the result is
 // then closed (isOpen() false), as is the result for a file that cannot be
 // opened. A connection that is closed is tried again on the next call.
+//
+// Before it opens, the journal files beside the database (-wal, -shm) that
+// belong to this process's user are made writable for it: SQLite makes them
+// with the database file's permissions, so a file that was read-only when
+// they were made would leave them read-only, and every later connection
+// (after a restart too) read-only with them.
 QSqlDatabase OpenConnection(const QString& owner);
 QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs);
+
+// Closes the owner's connection and opens it anew (as OpenConnection). SQLite
+// opens a file it cannot write read-only, and such a connection stays
+// read-only whatever happens to the file afterwards: only a new one writes.
+QSqlDatabase ReopenConnection(const QString& owner, int busyTimeoutMs = DefaultBusyTimeoutMs);
+
+// Whether a failed statement says that its connection cannot write at all
+// (SQLite's read-only errors: the file, its folder or its journal was not
+// writable when the connection met it), so that only a new connection may
+// write again. Busy and locked files are not such errors.
+bool CannotWrite(const QSqlError& error);
+
+// Milliseconds on a clock that never goes back; tests give their own.
+using SteadyClock = std::function<qint64()>;
+qint64 SteadyMs();
+
+// Spaces the tries to open a connection again while it is closed or cannot
+// write: one try every ReopenSpacingMs at most, counted from the last open.
+// A try costs little, but one every tick for an hour of a fault would be
+// work for nothing, and the file's owner needs a moment to mend it anyway.
+inline constexpr qint64 ReopenSpacingMs = 10000;
+
+class ReopenPacing {
+public:
+    explicit ReopenPacing(SteadyClock clock = SteadyMs);
+    // The connection was opened (or tried) just now.
+    void Opened();
+    // Whether the next try is due; a due try counts as made now.
+    bool Due();
+
+private:
+    SteadyClock clock_;
+    qint64 last_ = 0;
+};
 
 // Closes and removes the owner's connection.
 void CloseConnection(const QString& owner);

@@ -87,11 +87,17 @@ QSqlQuery* RecordSet::Exec(const QString& sql, const QVariantList& binds)
     return nullptr;
 }
 
-bool RecordSet::Fail(const QSqlQuery& q) { return Fail(q.lastError().text()); }
+bool RecordSet::Fail(const QSqlQuery& q)
+{
+    Fail(q.lastError().text());
+    sqlError_ = q.lastError();
+    return false;
+}
 
 bool RecordSet::Fail(const QString& text)
 {
     error_ = text.isEmpty() ? QStringLiteral("database error") : text;
+    sqlError_ = QSqlError();
     return false;
 }
 
@@ -99,6 +105,7 @@ bool RecordSet::Open(const QString& sql, const QVariantList& binds)
 {
     Close();
     error_.clear();
+    sqlError_ = QSqlError();
     QSqlDatabase d = QSqlDatabase::database(connection_, false);
     if (!d.isOpen())
         return Fail(QStringLiteral("the connection %1 is not open").arg(connection_));

@@ -13,6 +13,7 @@
 // changes it in place. Field positions of the five tables: Tables.h.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -64,6 +65,9 @@ public:
     void CancelUpdate();
 
     QString LastError() const { return error_; }
+    // The database's error behind LastError(); not valid where the set
+    // itself refused (no row, nothing to store).
+    const QSqlError& LastSqlError() const { return sqlError_; }
 
     // Drops the cached statements (before the connection is removed).
     void Release();
@@ -99,6 +103,7 @@ private:
     std::vector<bool> changed_;
 
     QString error_;
+    QSqlError sqlError_;
 };
 
 // A two-bound range test that matches the values from the smaller to the
