@@ -5,14 +5,11 @@
 // ratio of the physical line time of its transactions: 11-bit characters,
 // request and answer, and the silent gap before each frame.
 
-#include "Simulator.h"
-#include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "exchange/Inport1.h"
 #include "exchange/Inportb.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/forms/Forms.h"
-#include "platform/modbus/modbus_link.h"
 #include "platform/modbus/modbus_rtu.h"
 #include "trend/RecorderShared.h"
 #include "trend/mscom.h"
@@ -23,39 +20,19 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+
+#include "../common/MeanMs.h"
+#include "../common/PacedLine.h"
 
 namespace {
 
-struct Transaction {
-    int requestChars;
-    int answerChars;
-};
 // A read of 64 registers answers 5 + 128 characters; a write echoes its 8.
 constexpr Transaction kRead64{8, 133};
 constexpr Transaction kWrite{8, 8};
 constexpr int kReads = 3;
 constexpr int kWrites = 161;
 constexpr int kRuns = 5;
-
-double LineMs(int baud, const Transaction& t)
-{
-    const double charMs = 11000.0 / baud;
-    const double gapMs = baud > 19200 ? 1.75 : 3.5 * charMs;
-    return (t.requestChars + t.answerChars) * charMs + 2 * gapMs;
-}
-
-template <typename F>
-double MeanMs(F&& f)
-{
-    f();   // warm up
-    QElapsedTimer t;
-    t.start();
-    for (int i = 0; i < kRuns; ++i)
-        f();
-    return t.nsecsElapsed() / 1e6 / kRuns;
-}
 
 void Report(int baud, const char* what, double meanMs, double lineMs, double target)
 {
@@ -67,27 +44,14 @@ void Report(int baud, const char* what, double meanMs, double lineMs, double tar
 bool Run(int baudIndex, const std::string& dir, mscom& recorder)
 {
     const int baud = modbus::BaudRate(baudIndex);
-    zc4160sim::Options options;
-    options.linkPath = dir + "/line" + std::to_string(baud);
-    options.pacingBaud = baud;
-    options.processRunning = false;
-    zc4160sim::Simulator sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    const auto sim = StartPacedLine(baudIndex, dir);
+    if (!sim)
         return false;
-    }
-    setenv("ZC4160_PORT1", sim.linkPath().c_str(), 1);
-    const QString baudText = QString::number(baudIndex) + ": " + QString::number(baud) + " BPS";
-    if (OpenLink({"1 ", baudText, {false, false, true}, "1 "}) != 0) {
-        std::fprintf(stderr, "open failed\n");
-        return false;
-    }
 
     Inport1& out = forms::Instance<Inport1>();
     out.Text1->setText(QStringLiteral("bench"));
     out.Timer1_Timer();
-    const double exportMs = MeanMs([&] { out.Command1_Click(); });
+    const double exportMs = MeanMs(kRuns, [&] { out.Command1_Click(); });
     const bool exported = SaveConfFlag;
     recorder.Timer1_Timer();
     out.Command2_Click();
@@ -103,7 +67,7 @@ bool Run(int baudIndex, const std::string& dir, mscom& recorder)
         std::fprintf(stderr, "the record was not found\n");
         return false;
     }
-    const double importMs = MeanMs([&] { in.Command1_Click(); });
+    const double importMs = MeanMs(kRuns, [&] { in.Command1_Click(); });
     const bool ok = in.Label4->text() == QStringLiteral(" DOWN OK");
     in.Command8_Click();
     SwitchLivePoll(false);

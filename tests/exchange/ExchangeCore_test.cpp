@@ -2,6 +2,7 @@
 // number rule and the whole-record check, the export's reads and request,
 // and the import's write loop, over a pseudo-terminal to the simulator.
 
+#include "ExchangeReset.h"
 #include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "device/DeviceFixture.h"
@@ -14,23 +15,10 @@
 #include <vector>
 
 using namespace exchange;
+using testsupport::ResetExchange;
+using testsupport::ValueOf;
 
 namespace {
-
-void ResetExchange()
-{
-    SaveConfFlag = SaveCaliFlag = false;
-    SaveConfResult = SaveCaliResult = {};
-    ConfBuf.fill(0);
-    CaliBuf.fill(0);
-    OperatorName.clear();
-    CaliNote.clear();
-    ImportBuf.fill(0);
-    CaliImportBuf.fill(0);
-}
-
-// A value for register r that differs from its neighbours, negatives too.
-int32_t ValueOf(int r) { return (r * 37) % 2000 - 700; }
 
 TEST(ExchangeTexts, PercentShowsTwoDecimalsWithHalvesAwayFromZero)
 {

@@ -4,6 +4,7 @@
 // says so, and a stand-in for the configuration page that opens the four
 // windows as the page's buttons will.
 
+#include "ExchangeReset.h"
 #include "db/TempDatabase.h"
 #include "device/DeviceFixture.h"
 #include "exchange/CExport.h"
@@ -48,18 +49,6 @@ public:
     QPushButton *ExportButton, *ImportButton, *CaliExportButton, *CaliImportButton;
 };
 
-inline void ResetExchange()
-{
-    SaveConfFlag = SaveCaliFlag = false;
-    SaveConfResult = SaveCaliResult = {};
-    ConfBuf.fill(0);
-    CaliBuf.fill(0);
-    OperatorName.clear();
-    CaliNote.clear();
-    ImportBuf.fill(0);
-    CaliImportBuf.fill(0);
-}
-
 template <class T> void UnloadIfLoaded()
 {
     if (forms::IsLoaded<T>()) {
@@ -68,9 +57,6 @@ template <class T> void UnloadIfLoaded()
         w.Unload();
     }
 }
-
-// A value for register r that differs from its neighbours, negatives too.
-inline int32_t ValueOf(int r, int salt = 0) { return (r * 37 + salt * 101) % 2000 - 700; }
 
 class ExchangeFixture : public ::testing::Test {
 protected:
