@@ -111,8 +111,9 @@ const ImportRecord& CalibrationImport();
 QString RecordQuerySql(const ImportRecord& record);
 
 // The record number of the operator's entry: its leading number when that
-// is whole ("12xy" is 12, " 7" is 7, "abc" and "" are 0, which no record
-// has); nothing for a number with a fraction ("2.5"), which finds no record.
+// is whole and not 0 ("12xy" is 12, " 7" is 7). Nothing for an entry
+// without a number ("abc", "", which read as 0; the database numbers its
+// records from 1) or with a fraction ("2.5"): such an entry finds no record.
 std::optional<qint64> RecordNumberOf(const QString& entry);
 
 // The values when every field is present and a whole number that fits 32

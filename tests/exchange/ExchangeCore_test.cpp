@@ -93,8 +93,9 @@ TEST(ExchangeImport, RecordNumberIsTheWholeLeadingNumber)
         std::optional<qint64> number;
     };
     const Case cases[] = {
-        {"abc", 0}, {" 7", 7}, {"12xy", 12}, {"2.5", std::nullopt}, {"", 0},
-        {"1 2", 12}, {"-3", -3}, {"3.0", 3}, {"1e400", std::nullopt},
+        {"abc", std::nullopt}, {" 7", 7},   {"12xy", 12},   {"2.5", std::nullopt},
+        {"", std::nullopt},    {"0", std::nullopt}, {"1 2", 12}, {"-3", -3},
+        {"3.0", 3},            {"1e400", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RecordNumberOf(QString::fromUtf8(c.entry)), c.number) << c.entry;
