@@ -414,7 +414,10 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
     // Every function served below has an address and a count or value.
     const uint16_t address = requestSize >= 8 ? Word(&request[2]) : 0;
     const uint16_t word = requestSize >= 8 ? Word(&request[4]) : 0;
-    if (fault == Fault::Exception) {
+    const int refused = refusedWrite_.load();
+    const int writeCount = function == 6 ? 1 : function == 16 ? word : 0;
+    if (fault == Fault::Exception
+        || (refused > 0 && refused > address && refused <= address + writeCount)) {
         rsp = exception(kDeviceFailure);
     } else if (function == 3 || function == 4) {
         if (word < 1 || word > 125)

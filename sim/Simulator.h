@@ -124,6 +124,10 @@ public:
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
+    // A write (function 6 or 16) that touches this register is answered
+    // with exception 4 and not acted on; 0 for none. Reads are served as
+    // before: a controller that refuses one register's writes.
+    void refuseWritesTo(int number) { refusedWrite_.store(number); }
 
 private:
     using Clock = std::chrono::steady_clock;
@@ -144,6 +148,7 @@ private:
     std::atomic<unsigned> silentNext_{0};
     std::atomic<int> pacingBaud_{0};
     std::atomic<bool> processRunning_{true};
+    std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};
 
     int master_ = -1;

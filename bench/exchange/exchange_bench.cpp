@@ -1,0 +1,106 @@
+// Runs the configuration export ("开始导出数据": three reads of 64
+// registers) and the configuration import ("导入": 161 single-register
+// writes, each after a yield) through the windows' own handlers against the
+// simulated controller paced at 38400 and 9600 baud, and prints each as a
+// ratio of the physical line time of its transactions: 11-bit characters,
+// request and answer, and the silent gap before each frame.
+
+#include "device/Met1.h"
+#include "exchange/Inport1.h"
+#include "exchange/Inportb.h"
+#include "platform/db/DatabaseFile.h"
+#include "platform/forms/Forms.h"
+#include "platform/modbus/modbus_rtu.h"
+#include "trend/RecorderShared.h"
+#include "trend/mscom.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <string>
+
+#include "../common/MeanMs.h"
+#include "../common/PacedLine.h"
+
+namespace {
+
+// A read of 64 registers answers 5 + 128 characters; a write echoes its 8.
+constexpr Transaction kRead64{8, 133};
+constexpr Transaction kWrite{8, 8};
+constexpr int kReads = 3;
+constexpr int kWrites = 161;
+constexpr int kRuns = 5;
+
+void Report(int baud, const char* what, double meanMs, double lineMs, double target)
+{
+    const double ratio = meanMs / lineMs;
+    std::printf("%6d baud: %-32s %8.1f ms, line time %8.1f ms, ratio %.3f (target <= %.2f) %s\n",
+                baud, what, meanMs, lineMs, ratio, target, ratio <= target ? "ok" : "MISSED");
+}
+
+bool Run(int baudIndex, const std::string& dir, mscom& recorder)
+{
+    const int baud = modbus::BaudRate(baudIndex);
+    const auto sim = StartPacedLine(baudIndex, dir);
+    if (!sim)
+        return false;
+
+    Inport1& out = forms::Instance<Inport1>();
+    out.Text1->setText(QStringLiteral("bench"));
+    out.Timer1_Timer();
+    const double exportMs = MeanMs(kRuns, [&] { out.Command1_Click(); });
+    const bool exported = SaveConfFlag;
+    recorder.Timer1_Timer();
+    out.Command2_Click();
+    if (!exported || SaveConfResult.outcome != SaveOutcome::Stored) {
+        std::fprintf(stderr, "the export was not stored\n");
+        return false;
+    }
+
+    Inportb& in = forms::Instance<Inportb>();
+    in.MaskEdBox1->setText(QString::number(SaveConfResult.recordNumber));
+    in.Command2_Click();
+    if (!in.Command1->isEnabled()) {
+        std::fprintf(stderr, "the record was not found\n");
+        return false;
+    }
+    const double importMs = MeanMs(kRuns, [&] { in.Command1_Click(); });
+    const bool ok = in.Label4->text() == QStringLiteral(" DOWN OK");
+    in.Command8_Click();
+    SwitchLivePoll(false);
+    ClosePort_Modbus(1);
+    if (!ok) {
+        std::fprintf(stderr, "the import failed\n");
+        return false;
+    }
+
+    Report(baud, "export, 3 reads of 64", exportMs, kReads * LineMs(baud, kRead64), 1.05);
+    Report(baud, "import, 161 writes with yields", importMs, kWrites * LineMs(baud, kWrite), 1.10);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    forms::SetUpStation(app);
+    QLoggingCategory::setFilterRules("zc4160.*=false");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("Rdatabj.db"));
+    qputenv("ZC4160_DB", file.toUtf8());
+    if (!db::InstallAt(file)) {
+        std::fprintf(stderr, "cannot install the database\n");
+        return 1;
+    }
+    mscom recorder([] { return QDateTime::currentDateTime(); }, QStringLiteral("bench-recorder"));
+    recorder.Timer1.stop();
+    const std::string path = dir.path().toStdString();
+    const bool ok = Run(3, path, recorder) && Run(1, path, recorder);
+    return ok ? 0 : 1;
+}

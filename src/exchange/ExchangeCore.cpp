@@ -1,0 +1,245 @@
+#include "exchange/ExchangeCore.h"
+
+#include "device/DeviceLink.h"
+#include "exchange/ExchangeShared.h"
+#include "platform/basic/daynumbers.h"
+#include "platform/basic/numbers.h"
+#include "platform/db/RecordSet.h"
+#include "platform/db/Tables.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+Q_LOGGING_CATEGORY(lcExchange, "zc4160.exchange")
+
+namespace exchange {
+
+namespace {
+
+qint64 PowerOfTen(int n)
+{
+    qint64 p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
+// The registers of the configuration record in three reads of 64, the bar
+// at 20, 40 and 60 after each; the calibration block in one read of 64.
+constexpr ExportRead kConfigReads[] = {
+    {4097, 64, 0, 20},
+    {4161, 64, 64, 40},
+    {4225, 64, 128, 60},
+};
+constexpr ExportRead kCalibrationReads[] = {
+    {24577, 64, 0, 0},
+};
+
+const ExportRequest kConfigExport{"configuration export", kConfigReads, ConfBuf, &SaveConfFlag,
+                                  &SaveConfResult};
+const ExportRequest kCalibrationExport{"calibration export", kCalibrationReads, CaliBuf,
+                                       &SaveCaliFlag, &SaveCaliResult};
+
+// 161 values: the configuration tabs' block 4097..4255 and 4256, 4257; the
+// rest of the record (4258..4288) is kept in the database only.
+constexpr int kConfigImportCount = 161;
+const ImportRecord kConfigImport{"configuration import", db::ConfTable, db::conf::FirstValue,
+                                 kConfigImportCount, 4097, ImportBuf};
+const ImportRecord kCalibrationImport{"calibration import", db::CaliTable,
+                                      db::cali::FirstValue, db::cali::ValueCount, 24577,
+                                      CaliImportBuf};
+
+} // namespace
+
+// ---- Texts ---------------------------------------------------------------
+
+QString DigitPatternText(double value, int integerDigits, int decimals)
+{
+    if (!std::isfinite(value))
+        return basic::PlainTextDouble(value);
+    // |value| = digits x 10^(exponent - 14), digits the 15 significant
+    // digits; value x 10^decimals = digits x 10^shift.
+    const QString e = QString::number(std::fabs(value), 'e', 14);
+    const qsizetype at = e.indexOf(u'e');
+    const qint64 digits = QString(e.left(at)).remove(u'.').toLongLong();
+    const int shift = e.mid(at + 1).toInt() - 14 + decimals;
+    qint64 scaled = 0;
+    if (shift > 3) {
+        // Beyond 10^18 no pattern of the station's reaches; plain digits.
+        return QString::number(value, 'f', decimals);
+    } else if (shift >= 0) {
+        scaled = digits * PowerOfTen(shift);
+    } else if (shift >= -15) {
+        const qint64 unit = PowerOfTen(-shift);
+        scaled = digits / unit + ((digits % unit) * 2 >= unit ? 1 : 0);
+    }
+    const qint64 unit = PowerOfTen(decimals);
+    QString text = QString::number(scaled / unit).rightJustified(integerDigits, u'0');
+    if (decimals > 0)
+        text += u'.' + QString::number(scaled % unit).rightJustified(decimals, u'0');
+    if (value < 0 && scaled != 0)
+        text.prepend(u'-');
+    return text;
+}
+
+QString PercentText(double percent)
+{
+    return DigitPatternText(percent, 1, 2) + u'%';
+}
+
+Stamp StampOf(const QDateTime& local)
+{
+    const QTime t = local.time();
+    const int seconds = t.hour() * 3600 + t.minute() * 60 + t.second();
+    return {static_cast<float>(basic::DayNumber(local.date())),
+            static_cast<float>(seconds / 86400.0)};
+}
+
+QString SaveNumberText(const Stamp& stamp)
+{
+    // A single-precision sum: for present-day dates it moves in steps of
+    // 1/256 day.
+    const float sum = stamp.date + stamp.time;
+    return DigitPatternText(static_cast<double>(sum), 5, 4);
+}
+
+// ---- Export --------------------------------------------------------------
+
+const ExportRequest& ConfigExport() { return kConfigExport; }
+const ExportRequest& CalibrationExport() { return kCalibrationExport; }
+
+void WithdrawRequest(const ExportRequest& request)
+{
+    *request.flag = false;
+    *request.result = {};
+}
+
+bool RunExport(const ExportRequest& request, const std::function<void(int)>& progress)
+{
+    // The reads land in a copy; the buffer takes them only all together.
+    std::vector<int32_t> staged(request.buffer.begin(), request.buffer.end());
+    bool ok = true;
+    for (const ExportRead& read : request.reads) {
+        const int32_t result = ReadBlock(read.first, read.count, staged.data() + read.element);
+        if (result != 0 && ok)
+            qCWarning(lcExchange, "%s: the read of %d registers from %d failed (%d); no record "
+                                  "requested",
+                      request.what, read.count, read.first, result);
+        ok = ok && result == 0;
+        if (progress)
+            progress(read.progress);
+    }
+    if (!ok)
+        return false;
+    std::copy(staged.begin(), staged.end(), request.buffer.begin());
+    *request.flag = true;
+    *request.result = {SaveOutcome::Pending, 0};
+    return true;
+}
+
+std::optional<QString> ExportResultText(const SaveResult& result)
+{
+    switch (result.outcome) {
+    case SaveOutcome::Stored: return QString::fromUtf8(kExportStored);
+    case SaveOutcome::Failed: return QString::fromUtf8(kExportFailed);
+    case SaveOutcome::None:
+    case SaveOutcome::Pending: break;
+    }
+    return std::nullopt;
+}
+
+// ---- Import --------------------------------------------------------------
+
+const ImportRecord& ConfigImport() { return kConfigImport; }
+const ImportRecord& CalibrationImport() { return kCalibrationImport; }
+
+QString RecordQuerySql(const ImportRecord& record)
+{
+    const db::TableLayout* table = db::FindTable(QString::fromLatin1(record.table));
+    const QString key = table ? db::FieldNames(*table).value(0) : QString();
+    return QStringLiteral("select * from  %1 where %2=?")
+        .arg(QString::fromLatin1(record.table), key);
+}
+
+std::optional<qint64> RecordNumberOf(const QString& entry)
+{
+    const double n = basic::LeadingNumber(entry);
+    // Whole numbers only, and only those a double holds exactly.
+    if (n == 0 || !std::isfinite(n) || n != std::floor(n) || std::fabs(n) > 9.0e15)
+        return std::nullopt;
+    return static_cast<qint64>(n);
+}
+
+std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields)
+{
+    std::vector<int32_t> values;
+    values.reserve(static_cast<size_t>(fields.size()));
+    for (const QVariant& field : fields) {
+        bool ok = false;
+        const double v = field.isNull() ? 0.0 : field.toDouble(&ok);
+        if (!ok || !std::isfinite(v) || v != std::floor(v)
+            || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+            return std::nullopt;
+        values.push_back(static_cast<int32_t>(v));
+    }
+    return values;
+}
+
+std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
+                                                    const ImportRecord& record,
+                                                    std::optional<qint64> number)
+{
+    if (!number)
+        return std::nullopt;
+    db::RecordSet rs(connection);
+    if (!rs.Open(RecordQuerySql(record), {*number}) || rs.AtEnd())
+        return std::nullopt;
+    QVariantList fields;
+    for (int i = 0; i < record.count; ++i)
+        fields << rs.Field(record.firstValueField + i);
+    rs.Close();
+    return WholeValues(fields);
+}
+
+WriteRun::WriteRun(int32_t firstRegister, int count) : first_(firstRegister), count_(count) {}
+
+void WriteRun::Record(int i, int32_t result)
+{
+    if (result == 0)
+        return;
+    ++failures_;
+    if (!firstFailed_)
+        firstFailed_ = first_ + i;
+}
+
+double WriteRun::Percent(int i) const
+{
+    return count_ > 1 ? static_cast<double>(i) / static_cast<double>(count_ - 1) * 100.0 : 100.0;
+}
+
+QString WriteRun::EndText() const
+{
+    if (!firstFailed_)
+        return QStringLiteral(" DOWN OK");
+    return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(*firstFailed_));
+}
+
+WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
+                   const std::function<void(const WriteRun&, int)>& step)
+{
+    WriteRun run(record.firstRegister, record.count);
+    for (int i = 0; i < record.count; ++i) {
+        if (!yield())
+            break;
+        run.Record(i, WriteRegister(record.firstRegister + i, record.buffer[size_t(i)],
+                                    WriteRule::NoAnswer));
+        step(run, i);
+    }
+    if (run.FirstFailed())
+        qCWarning(lcExchange, "%s: %d of %d writes failed, the first at register %d",
+                  record.what, run.Failures(), run.Count(), *run.FirstFailed());
+    return run;
+}
+
+} // namespace exchange

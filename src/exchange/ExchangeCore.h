@@ -1,0 +1,161 @@
+#pragma once
+// What the export and import windows do without windows: the texts they
+// show, the export's reads and its request to the recorder, the import's
+// record lookup, its check that a record is whole, and its write loop. The
+// configuration and calibration pairs share each of these; they differ only
+// in the constant descriptions below.
+
+#include "trend/RecorderShared.h"
+
+#include <QDateTime>
+#include <QLoggingCategory>
+#include <QString>
+#include <QVariantList>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <vector>
+
+Q_DECLARE_LOGGING_CATEGORY(lcExchange)
+
+namespace exchange {
+
+// ---- Texts ---------------------------------------------------------------
+
+// A number through a digit pattern of integerDigits zeros, a point and
+// decimals zeros ("00000.0000" is 5, 4; "0.00" is 1, 2): the number as its
+// 15 significant digits read, rounded to the decimals with halves away from
+// zero, the integer part padded with zeros. 0.625 shows "0.63" although the
+// double computed for it may lie a hair below.
+QString DigitPatternText(double value, int integerDigits, int decimals);
+
+// An import's progress: p in the pattern "0.00" followed by "%".
+QString PercentText(double percent);
+
+// The clock as the export windows stamp it: the day number and the time of
+// day in whole seconds as a fraction of a day, both single precision.
+struct Stamp {
+    float date = 0;
+    float time = 0;
+};
+Stamp StampOf(const QDateTime& local);
+
+// SaveNumber: the single-precision sum of the two, in "00000.0000". Shown
+// only; stored nowhere.
+QString SaveNumberText(const Stamp& stamp);
+
+// ---- Export --------------------------------------------------------------
+
+// One block read of an export: count registers from first into the request
+// buffer from element on; progress is the bar's value once it is done.
+struct ExportRead {
+    int32_t first;
+    int32_t count;
+    int32_t element;
+    int progress;
+};
+
+// An export's hand-over to the recorder.
+struct ExportRequest {
+    const char* what;                  // for the log
+    std::span<const ExportRead> reads;
+    std::span<int32_t> buffer;         // ConfBuf, CaliBuf
+    bool* flag;                        // SaveConfFlag, SaveCaliFlag
+    SaveResult* result;                // SaveConfResult, SaveCaliResult
+};
+
+// Registers 4097..4288 in three reads; the 64 calibration registers from
+// 24577 in one.
+const ExportRequest& ConfigExport();
+const ExportRequest& CalibrationExport();
+
+// The window's load: a request the recorder has not taken yet is withdrawn
+// and the outcome of an earlier one forgotten.
+void WithdrawRequest(const ExportRequest& request);
+
+// Every read of the request in order, without yielding, progress(p) after
+// each. Only when all of them succeeded do the values go into the buffer,
+// the flag rise and the result become Pending; a failed export leaves the
+// buffer, the flag and the result as they were, so neither a request still
+// pending nor the recorder ever sees a buffer mixed from two exports.
+bool RunExport(const ExportRequest& request, const std::function<void(int)>& progress = {});
+
+// The result label: "数据导出成功" once the recorder stored the row,
+// "数据导出失败" when it could not; nothing while the request is pending.
+inline constexpr const char* kExportStored = "数据导出成功";
+inline constexpr const char* kExportFailed = "数据导出失败";
+std::optional<QString> ExportResultText(const SaveResult& result);
+
+// ---- Import --------------------------------------------------------------
+
+// A record table as an import reads it back: count values from field
+// firstValueField on go to the registers from firstRegister on, through the
+// buffer that outlives the window.
+struct ImportRecord {
+    const char* what;   // for the log
+    const char* table;
+    int firstValueField;
+    int count;
+    int32_t firstRegister;
+    std::span<int32_t> buffer;   // ImportBuf, CaliImportBuf
+};
+
+// CONF fields 4..164 to registers 4097..4257; Calibration fields 5..46 to
+// registers 24577..24618.
+const ImportRecord& ConfigImport();
+const ImportRecord& CalibrationImport();
+
+// "select * from  CONF where C_ID=?": the record by its number, the number
+// bound as a value. The key is the table's field 0.
+QString RecordQuerySql(const ImportRecord& record);
+
+// The record number of the operator's entry: its leading number when that
+// is whole and not 0 ("12xy" is 12, " 7" is 7). Nothing for an entry
+// without a number ("abc", "", which read as 0; the database numbers its
+// records from 1) or with a fraction ("2.5"): such an entry finds no record.
+std::optional<qint64> RecordNumberOf(const QString& entry);
+
+// The values when every field is present and a whole number that fits 32
+// bits; nothing otherwise.
+std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields);
+
+// The record's values on the named connection, when the record is there and
+// whole; nothing when there is no number, no such record, or a value that
+// is empty or not whole.
+std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
+                                                    const ImportRecord& record,
+                                                    std::optional<qint64> number);
+
+// The bookkeeping of one import's writes: progress and the end text.
+class WriteRun {
+public:
+    WriteRun(int32_t firstRegister, int count);
+    int Count() const { return count_; }
+    // After write i: its result (of the repeat, when there was one).
+    void Record(int i, int32_t result);
+    // p = i / (count - 1) x 100, in floating point.
+    double Percent(int i) const;
+    bool Last(int i) const { return i == count_ - 1; }
+    int Failures() const { return failures_; }
+    std::optional<int32_t> FirstFailed() const { return firstFailed_; }
+    // " DOWN OK" when every write succeeded, else " DOWN ERR " followed by
+    // the first register whose write failed.
+    QString EndText() const;
+
+private:
+    int32_t first_;
+    int count_;
+    int failures_ = 0;
+    std::optional<int32_t> firstFailed_;
+};
+
+// The import's loop: for each value in order, yield() first, then the write
+// of its register, sent once more on no answer, then step(run, i). Every
+// write is sent whatever the earlier ones returned. A yield() that returns
+// false ends the loop there (the window went away). A run with failed
+// writes is logged in one line.
+WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
+                   const std::function<void(const WriteRun&, int)>& step);
+
+} // namespace exchange

@@ -1,0 +1,368 @@
+// The exchange windows' widget-free parts: the pattern texts, the record
+// number rule and the whole-record check, the export's reads and request,
+// and the import's write loop, over a pseudo-terminal to the simulator.
+
+#include "ExchangeReset.h"
+#include "db/LogCapture.h"
+#include "db/TempDatabase.h"
+#include "device/DeviceFixture.h"
+#include "exchange/ExchangeCore.h"
+#include "exchange/ExchangeShared.h"
+#include "platform/basic/daynumbers.h"
+#include "trend/mscom.h"
+
+#include <memory>
+#include <vector>
+
+using namespace exchange;
+using testsupport::ResetExchange;
+using testsupport::ValueOf;
+
+namespace {
+
+TEST(ExchangeTexts, PercentShowsTwoDecimalsWithHalvesAwayFromZero)
+{
+    struct Case {
+        int i, last;
+        const char* text;
+    };
+    // p = i / last x 100 as the loops compute it; i / 160 x 100 lands on a
+    // half at every odd i.
+    const Case cases[] = {
+        {0, 160, "0.00%"},   {1, 160, "0.63%"},   {2, 160, "1.25%"},  {3, 160, "1.88%"},
+        {5, 160, "3.13%"},   {159, 160, "99.38%"}, {160, 160, "100.00%"},
+        {1, 41, "2.44%"},    {40, 41, "97.56%"},  {41, 41, "100.00%"},
+    };
+    for (const Case& c : cases) {
+        WriteRun run(4097, c.last + 1);
+        EXPECT_EQ(PercentText(run.Percent(c.i)), QString::fromUtf8(c.text)) << c.i << "/" << c.last;
+    }
+}
+
+TEST(ExchangeTexts, DigitPatternRoundsTheFifteenDigitsAPersonReads)
+{
+    struct Case {
+        double value;
+        int integers, decimals;
+        const char* text;
+    };
+    const Case cases[] = {
+        {2.675, 1, 2, "2.68"},      // the double lies below 2.675
+        {-1.005, 1, 2, "-1.01"},    // away from zero on the negative side too
+        {0.005, 1, 2, "0.01"},
+        {0.004, 1, 2, "0.00"},
+        {-0.001, 1, 2, "0.00"},
+        {1.25, 5, 4, "00001.2500"},
+        {123456.7, 5, 4, "123456.7000"},
+        {0, 5, 4, "00000.0000"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DigitPatternText(c.value, c.integers, c.decimals), QString::fromUtf8(c.text))
+            << c.value;
+}
+
+TEST(ExchangeTexts, SaveNumberIsTheSingleSumOfDayAndSecond)
+{
+    const QDate day43812 = basic::DateFromDayNumber(43812);
+    struct Case {
+        QDate date;
+        QTime time;
+        const char* text;
+    };
+    const Case cases[] = {
+        {day43812, QTime(12, 0, 0), "43812.5000"},
+        // Steps of 1/256 day: a second later shows the same.
+        {day43812, QTime(12, 0, 1), "43812.5000"},
+        {day43812, QTime(12, 5, 38), "43812.5039"},
+        // Milliseconds are not part of the stamp.
+        {day43812, QTime(12, 0, 0, 999), "43812.5000"},
+        {basic::DateFromDayNumber(1), QTime(6, 0, 0), "00001.2500"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(SaveNumberText(StampOf(QDateTime(c.date, c.time))), QString::fromUtf8(c.text))
+            << c.time.toString().toStdString();
+    const Stamp noon = StampOf(QDateTime(day43812, QTime(12, 0, 0)));
+    EXPECT_EQ(noon.date, 43812.0f);
+    EXPECT_EQ(noon.time, 0.5f);
+}
+
+TEST(ExchangeImport, RecordNumberIsTheWholeLeadingNumber)
+{
+    struct Case {
+        const char* entry;
+        std::optional<qint64> number;
+    };
+    const Case cases[] = {
+        {"abc", std::nullopt}, {" 7", 7},   {"12xy", 12},   {"2.5", std::nullopt},
+        {"", std::nullopt},    {"0", std::nullopt}, {"1 2", 12}, {"-3", -3},
+        {"3.0", 3},            {"1e400", std::nullopt},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(RecordNumberOf(QString::fromUtf8(c.entry)), c.number) << c.entry;
+}
+
+TEST(ExchangeImport, OnlyPresentWholeValuesThatFitMakeARecord)
+{
+    EXPECT_EQ(WholeValues({1, -2, 12.0, QStringLiteral("7")}), (std::vector<int32_t>{1, -2, 12, 7}));
+    const QVariantList bad[] = {
+        {1, QVariant()},
+        {1, 2.5},
+        {QStringLiteral("abc")},
+        {QStringLiteral("")},
+        {4294967296.0},
+        {QVariant::fromValue(qint64(-2147483649LL))},
+    };
+    for (const QVariantList& fields : bad)
+        EXPECT_FALSE(WholeValues(fields)) << fields.value(fields.size() - 1).toString().toStdString();
+}
+
+// Records stored through the recorder, as the export leaves them.
+class ImportRecordsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetExchange();
+        recorder = std::make_unique<mscom>([] { return QDateTime::currentDateTime(); }, kRecorder);
+        recorder->Timer1.stop();
+        db::OpenConnection(kWindow);
+    }
+    void TearDown() override
+    {
+        recorder.reset();
+        db::CloseConnection(kRecorder);
+        db::CloseConnection(kWindow);
+        ResetExchange();
+    }
+    // Stores CONF record n with register r = 1000 n + r - 4097.
+    qint64 StoreConf(int n)
+    {
+        for (int i = 0; i < 192; ++i)
+            ConfBuf[size_t(i)] = 1000 * n + i;
+        SaveConfFlag = true;
+        recorder->Timer1_Timer();
+        EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+        return SaveConfResult.recordNumber;
+    }
+    static inline const QString kRecorder = QStringLiteral("test-recorder");
+    static inline const QString kWindow = QStringLiteral("test-import");
+    TempDatabase t;
+    std::unique_ptr<mscom> recorder;
+};
+
+TEST_F(ImportRecordsTest, TheEntryFindsTheRecordOfItsWholeNumber)
+{
+    for (int n = 1; n <= 12; ++n)
+        ASSERT_EQ(StoreConf(n), n);
+    EXPECT_EQ(RecordQuerySql(ConfigImport()), QStringLiteral("select * from  CONF where C_ID=?"));
+    EXPECT_EQ(RecordQuerySql(CalibrationImport()),
+              QStringLiteral("select * from  Calibration where ID=?"));
+    struct Case {
+        const char* entry;
+        int found;   // 0: nothing
+    };
+    const Case cases[] = {{"abc", 0}, {" 7", 7}, {"12xy", 12}, {"2.5", 0}, {"", 0}, {"13", 0}};
+    for (const Case& c : cases) {
+        const auto values = FindWholeRecord(kWindow, ConfigImport(),
+                                            RecordNumberOf(QString::fromUtf8(c.entry)));
+        ASSERT_EQ(values.has_value(), c.found != 0) << c.entry;
+        if (!values)
+            continue;
+        ASSERT_EQ(values->size(), 161u);
+        EXPECT_EQ(values->front(), 1000 * c.found);
+        EXPECT_EQ(values->back(), 1000 * c.found + 160);
+    }
+}
+
+TEST_F(ImportRecordsTest, AnEmptyOrBrokenValueMakesTheRecordUnfit)
+{
+    for (int n = 1; n <= 4; ++n)
+        StoreConf(n);
+    // Fields 4..164 ("1".."161") are written back; "162" onwards are not.
+    t.exec(QStringLiteral("update CONF set \"161\"=NULL where C_ID=1"));
+    t.exec(QStringLiteral("update CONF set \"1\"=2.5 where C_ID=2"));
+    t.exec(QStringLiteral("update CONF set \"162\"=NULL where C_ID=3"));
+    t.exec(QStringLiteral("update CONF set \"80\"=70000.0 where C_ID=4"));
+    EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 1));
+    EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 2));
+    EXPECT_TRUE(FindWholeRecord(kWindow, ConfigImport(), 3));
+    const auto four = FindWholeRecord(kWindow, ConfigImport(), 4);
+    ASSERT_TRUE(four);
+    EXPECT_EQ((*four)[79], 70000);
+    // Without a database nothing is found and nothing fails louder.
+    db::CloseConnection(kWindow);
+    EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 3));
+}
+
+// The export and the import loop against the simulator.
+class ExchangeLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        testsupport::ResetStation();
+        ResetExchange();
+        ASSERT_TRUE(line.started());
+        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+        for (int r = 4097; r <= 4288; ++r)
+            line->setReg(r, ValueOf(r));
+        for (int r = 24577; r <= 24640; ++r)
+            line->setReg(r, ValueOf(r));
+        line->clearRequests();
+    }
+    void TearDown() override
+    {
+        testsupport::ResetStation();
+        ResetExchange();
+    }
+    testsupport::SimLine line{1};
+};
+
+using Req = zc4160sim::Request;
+
+TEST_F(ExchangeLinkTest, ExportReadsThreeBlocksAndRaisesTheRequestOnlyWhenAllArrived)
+{
+    std::vector<int> progress;
+    ASSERT_TRUE(RunExport(ConfigExport(), [&](int p) { progress.push_back(p); }));
+    EXPECT_EQ(line->requests(), (std::vector<Req>{{1, 3, 4096, 64}, {1, 3, 4160, 64}, {1, 3, 4224, 64}}));
+    EXPECT_EQ(progress, (std::vector<int>{20, 40, 60}));
+    for (int i = 0; i < 192; ++i)
+        ASSERT_EQ(ConfBuf[size_t(i)], ValueOf(4097 + i)) << i;
+    for (size_t i = 192; i < ConfBuf.size(); ++i)
+        ASSERT_EQ(ConfBuf[i], 0) << i;
+    EXPECT_TRUE(SaveConfFlag);
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Pending);
+
+    // A failing export before the recorder's tick leaves the pending
+    // request whole: no value of the failed reads gets into ConfBuf.
+    const auto before = ConfBuf;
+    for (int r = 4097; r <= 4288; ++r)
+        line->setReg(r, 1);
+    line->silenceNext(1);   // the first read gets no answer, the others do
+    progress.clear();
+    LogCapture log("zc4160.exchange");
+    EXPECT_FALSE(RunExport(ConfigExport(), [&](int p) { progress.push_back(p); }));
+    EXPECT_EQ(ConfBuf, before);
+    EXPECT_TRUE(SaveConfFlag);
+    EXPECT_EQ(progress, (std::vector<int>{20, 40, 60}));
+    EXPECT_EQ(log.warnings().size(), 1);
+
+    WithdrawRequest(ConfigExport());
+    EXPECT_FALSE(SaveConfFlag);
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::None);
+}
+
+TEST_F(ExchangeLinkTest, ExportFromASilentOrClosedLineRequestsNothing)
+{
+    for (auto fault : {zc4160sim::Fault::NoAnswer, zc4160sim::Fault::Exception}) {
+        line->setFault(fault);
+        line->clearRequests();
+        EXPECT_FALSE(RunExport(ConfigExport()));
+        EXPECT_EQ(line->requests().size(), 3u);   // every read is still sent
+        EXPECT_FALSE(SaveConfFlag);
+        EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::None);
+        EXPECT_EQ(ConfBuf[0], 0);
+    }
+    line->setFault(zc4160sim::Fault::None);
+    CloseLink();
+    EXPECT_FALSE(RunExport(CalibrationExport()));
+    EXPECT_FALSE(SaveCaliFlag);
+
+    ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+    line->clearRequests();
+    ASSERT_TRUE(RunExport(CalibrationExport()));
+    EXPECT_EQ(line->requests(), (std::vector<Req>{{1, 3, 24576, 64}}));
+    for (int i = 0; i < 64; ++i)
+        ASSERT_EQ(CaliBuf[size_t(i)], ValueOf(24577 + i)) << i;
+    EXPECT_TRUE(SaveCaliFlag);
+}
+
+TEST_F(ExchangeLinkTest, ResultTextFollowsTheRecorder)
+{
+    EXPECT_FALSE(ExportResultText({SaveOutcome::None, 0}));
+    EXPECT_FALSE(ExportResultText({SaveOutcome::Pending, 0}));
+    EXPECT_EQ(ExportResultText({SaveOutcome::Stored, 3}), QStringLiteral("数据导出成功"));
+    EXPECT_EQ(ExportResultText({SaveOutcome::Failed, 0}), QStringLiteral("数据导出失败"));
+}
+
+// The writes of a run, in order, with their progress.
+struct Steps {
+    std::vector<QString> percent;
+    std::vector<bool> last;
+};
+
+WriteRun RunRecorded(const ImportRecord& record, Steps& steps)
+{
+    return RunWrites(record, [] { return true; }, [&](const WriteRun& run, int i) {
+        steps.percent.push_back(PercentText(run.Percent(i)));
+        steps.last.push_back(run.Last(i));
+    });
+}
+
+TEST_F(ExchangeLinkTest, ImportWritesEveryValueInOrderAndTellsTheFirstFailure)
+{
+    for (int i = 0; i < 161; ++i)
+        ImportBuf[size_t(i)] = ValueOf(i) + 3;
+    for (int r = 4097; r <= 4288; ++r)
+        line->setReg(r, -1);
+    line->refuseWritesTo(4101);
+    Steps steps;
+    LogCapture log("zc4160.exchange");
+    const WriteRun run = RunRecorded(ConfigImport(), steps);
+
+    const auto requests = line->requests();
+    ASSERT_EQ(requests.size(), 161u);   // an exception is not repeated
+    for (int i = 0; i < 161; ++i)
+        EXPECT_EQ(requests[size_t(i)], (Req{1, 6, uint16_t(4096 + i), uint16_t(ImportBuf[size_t(i)])})) << i;
+    for (int r = 4097; r <= 4257; ++r)
+        EXPECT_EQ(line->reg(r), r == 4101 ? -1 : ImportBuf[size_t(r - 4097)]) << r;
+    for (int r = 4258; r <= 4288; ++r)
+        EXPECT_EQ(line->reg(r), -1) << r;
+    EXPECT_EQ(run.EndText(), QStringLiteral(" DOWN ERR 4101"));
+    EXPECT_EQ(log.warnings().size(), 1);
+    ASSERT_EQ(steps.percent.size(), 161u);
+    EXPECT_EQ(steps.percent[0], QStringLiteral("0.00%"));
+    EXPECT_EQ(steps.percent[1], QStringLiteral("0.63%"));
+    EXPECT_EQ(steps.percent[160], QStringLiteral("100.00%"));
+    EXPECT_EQ(std::count(steps.last.begin(), steps.last.end(), true), 1);
+    EXPECT_TRUE(steps.last.back());
+
+    line->refuseWritesTo(0);
+    line->clearRequests();
+    Steps again;
+    EXPECT_EQ(RunRecorded(ConfigImport(), again).EndText(), QStringLiteral(" DOWN OK"));
+}
+
+TEST_F(ExchangeLinkTest, ANoAnswerIsSentOnceMoreAndOnlyTheRepeatCounts)
+{
+    struct Case {
+        unsigned silent;
+        size_t requests;
+        const char* end;
+    };
+    // One lost answer: the repeat arrives. Two: the first register failed.
+    const Case cases[] = {{1, 43, " DOWN OK"}, {2, 43, " DOWN ERR 24577"}};
+    for (const Case& c : cases) {
+        for (int i = 0; i < 42; ++i)
+            CaliImportBuf[size_t(i)] = 100 + i;
+        line->clearRequests();
+        line->silenceNext(c.silent);
+        Steps steps;
+        EXPECT_EQ(RunRecorded(CalibrationImport(), steps).EndText(), QString::fromUtf8(c.end));
+        const auto requests = line->requests();
+        ASSERT_EQ(requests.size(), c.requests);
+        EXPECT_EQ(requests[0], requests[1]);
+        EXPECT_EQ(requests.back(), (Req{1, 6, 24617, 141}));
+        EXPECT_EQ(steps.percent[1], QStringLiteral("2.44%"));
+        EXPECT_EQ(steps.percent.back(), QStringLiteral("100.00%"));
+    }
+}
+
+TEST_F(ExchangeLinkTest, AYieldThatSaysTheWindowWentEndsTheRun)
+{
+    int yields = 0;
+    const WriteRun run = RunWrites(
+        CalibrationImport(), [&] { return ++yields <= 3; }, [](const WriteRun&, int) {});
+    EXPECT_EQ(line->requests().size(), 3u);
+    EXPECT_EQ(run.FirstFailed(), std::nullopt);
+}
+
+} // namespace

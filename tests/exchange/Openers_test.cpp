@@ -1,0 +1,84 @@
+// The four windows opened from the configuration page as its buttons will
+// open them: the exports modal over the page until "退出", the imports in
+// the page's place until their return button shows it again.
+
+#include "ExchangeFixture.h"
+
+#include <QSqlDatabase>
+#include <QTimer>
+
+using namespace testsupport;
+
+namespace {
+
+class OpenersTest : public ExchangeFixture {};
+
+template <class T> bool Unloaded()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return !forms::IsLoaded<T>();
+}
+
+template <class T> void ModalRoundTrip(StandInPage& page, QPushButton* opener)
+{
+    bool checked = false;
+    QTimer::singleShot(0, [&] {
+        auto* w = dynamic_cast<T*>(QApplication::activeModalWidget());
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w, &forms::Instance<T>());
+        EXPECT_EQ(w->parentWidget(), &page);
+        EXPECT_TRUE(w->isWindow());
+        EXPECT_TRUE(page.isVisible());
+        EXPECT_FALSE(w->close());   // the close box is refused
+        EXPECT_TRUE(w->isVisible());
+        w->Command2->click();       // "退出"
+        checked = true;
+    });
+    opener->click();   // returns once the dialog has unloaded
+    EXPECT_TRUE(checked);
+    EXPECT_TRUE(Unloaded<T>());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(page.isVisible());
+}
+
+TEST_F(OpenersTest, ExportsRunModalOverThePageUntilExit)
+{
+    StandInPage& page = Page();
+    ModalRoundTrip<Inport1>(page, page.ExportButton);
+    ModalRoundTrip<CExport>(page, page.CaliExportButton);
+    // Each opening loads afresh.
+    ModalRoundTrip<Inport1>(page, page.ExportButton);
+    EXPECT_EQ(&forms::Instance<StandInPage>(), &page);
+}
+
+template <class T> void InPlaceRoundTrip(StandInPage& page, QPushButton* opener)
+{
+    opener->click();
+    ASSERT_TRUE(forms::IsLoaded<T>());
+    T& w = forms::Instance<T>();
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.parentWidget(), nullptr);
+    EXPECT_EQ(w.windowModality(), Qt::NonModal);
+    EXPECT_FALSE(page.isVisible());
+    EXPECT_TRUE(forms::IsLoaded<StandInPage>());
+    EXPECT_FALSE(w.close());
+    EXPECT_TRUE(w.isVisible());
+    const QString connection = w.ConnectionName();
+    EXPECT_TRUE(QSqlDatabase::database(connection, false).isOpen());
+
+    w.Command8->click();
+    EXPECT_TRUE(Unloaded<T>());
+    EXPECT_FALSE(QSqlDatabase::contains(connection));
+    EXPECT_TRUE(page.isVisible());
+    EXPECT_EQ(&forms::Instance<StandInPage>(), &page);
+}
+
+TEST_F(OpenersTest, ImportsTakeThePagesPlaceAndTheirReturnShowsItAgain)
+{
+    StandInPage& page = Page();
+    InPlaceRoundTrip<Inportb>(page, page.ImportButton);
+    InPlaceRoundTrip<Inport_Cali>(page, page.CaliImportButton);
+    InPlaceRoundTrip<Inportb>(page, page.ImportButton);
+}
+
+} // namespace
