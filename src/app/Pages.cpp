@@ -2,6 +2,7 @@
 
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
+#include "pages/CONFIG1.h"
 #include "settings/EtheernetSET.h"
 #include "settings/TimeSet.h"
 
@@ -20,7 +21,7 @@ constexpr PageWindow kPageWindows[] = {
     {Page::Tech, nullptr},
     {Page::ALM1, &ShowPage<ALM1>},
     {Page::PIDC, nullptr},
-    {Page::CONFIG1, nullptr},
+    {Page::CONFIG1, &ShowPage<CONFIG1>},
     {Page::FenzuPID, nullptr},
     {Page::Fenzuout1, nullptr},
     {Page::TimeSet, &ShowPage<TimeSet>},

@@ -1,8 +1,7 @@
 #pragma once
 // The exchange windows on a database of the test's own, with the simulated
 // controller on port 1 ("打开" pressed), a recorder that ticks when the test
-// says so, and a stand-in for the configuration page that opens the four
-// windows as the page's buttons will.
+// says so, and the configuration page that opens the four windows.
 
 #include "ExchangeReset.h"
 #include "db/TempDatabase.h"
@@ -12,42 +11,16 @@
 #include "exchange/Inport1.h"
 #include "exchange/Inport_Cali.h"
 #include "exchange/Inportb.h"
+#include "pages/CONFIG1.h"
 #include "platform/forms/Forms.h"
 #include "trend/RecorderShared.h"
 #include "trend/mscom.h"
 
 #include <QApplication>
 #include <QPointer>
-#include <functional>
 #include <memory>
 
 namespace testsupport {
-
-// The configuration page as far as the exchange windows see it: a page
-// with the four buttons, each wired as the page will wire it.
-class StandInPage : public forms::Form {
-public:
-    StandInPage()
-    {
-        setWindowTitle(QStringLiteral("CONFIG"));
-        auto button = [this](const char* caption, int left, std::function<void()> handler) {
-            auto* b = new QPushButton(QString::fromUtf8(caption), this);
-            b->setGeometry(left, 10, 80, 30);
-            connect(b, &QPushButton::clicked, this, handler);
-            return b;
-        };
-        ExportButton = button("数据导出", 10, [this] { forms::ShowModal<Inport1>(this); });
-        ImportButton = button("数据导入", 100, [this] {
-            forms::ShowInPlaceOf(forms::Instance<Inportb>(), *this);
-        });
-        CaliExportButton = button("校准导出", 190, [this] { forms::ShowModal<CExport>(this); });
-        CaliImportButton = button("校准导入", 280, [this] {
-            forms::ShowInPlaceOf(forms::Instance<Inport_Cali>(), *this);
-        });
-        CloseGuard = true;
-    }
-    QPushButton *ExportButton, *ImportButton, *CaliExportButton, *CaliImportButton;
-};
 
 template <class T> void UnloadIfLoaded()
 {
@@ -76,7 +49,7 @@ protected:
         UnloadIfLoaded<CExport>();
         UnloadIfLoaded<Inportb>();
         UnloadIfLoaded<Inport_Cali>();
-        UnloadIfLoaded<StandInPage>();
+        UnloadIfLoaded<CONFIG1>();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         recorder.reset();
         db::CloseConnection(kRecorder);
@@ -100,9 +73,9 @@ protected:
     }
 
     // The page the windows are opened from, shown.
-    StandInPage& Page()
+    CONFIG1& Page()
     {
-        StandInPage& page = forms::Instance<StandInPage>();
+        CONFIG1& page = forms::Instance<CONFIG1>();
         page.show();
         return page;
     }

@@ -1,6 +1,6 @@
-// The four windows opened from the configuration page as its buttons will
-// open them: the exports modal over the page until "退出", the imports in
-// the page's place until their return button shows it again.
+// The four windows opened from the configuration page's buttons: the
+// exports modal over the page until "退出", the imports in the page's place
+// until their return button shows it again, as the page was left.
 
 #include "ExchangeFixture.h"
 
@@ -19,7 +19,7 @@ template <class T> bool Unloaded()
     return !forms::IsLoaded<T>();
 }
 
-template <class T> void ModalRoundTrip(StandInPage& page, QPushButton* opener)
+template <class T> void ModalRoundTrip(CONFIG1& page, QPushButton* opener)
 {
     bool checked = false;
     QTimer::singleShot(0, [&] {
@@ -34,8 +34,10 @@ template <class T> void ModalRoundTrip(StandInPage& page, QPushButton* opener)
         w->Command2->click();       // "退出"
         checked = true;
     });
+    page.RefreshPending = false;
     opener->click();   // returns once the dialog has unloaded
     EXPECT_TRUE(checked);
+    EXPECT_FALSE(page.RefreshPending);   // no read due after an export
     EXPECT_TRUE(Unloaded<T>());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(page.isVisible());
@@ -43,15 +45,15 @@ template <class T> void ModalRoundTrip(StandInPage& page, QPushButton* opener)
 
 TEST_F(OpenersTest, ExportsRunModalOverThePageUntilExit)
 {
-    StandInPage& page = Page();
-    ModalRoundTrip<Inport1>(page, page.ExportButton);
-    ModalRoundTrip<CExport>(page, page.CaliExportButton);
+    CONFIG1& page = Page();
+    ModalRoundTrip<Inport1>(page, page.Command1);
+    ModalRoundTrip<CExport>(page, page.Command4);
     // Each opening loads afresh.
-    ModalRoundTrip<Inport1>(page, page.ExportButton);
-    EXPECT_EQ(&forms::Instance<StandInPage>(), &page);
+    ModalRoundTrip<Inport1>(page, page.Command1);
+    EXPECT_EQ(&forms::Instance<CONFIG1>(), &page);
 }
 
-template <class T> void InPlaceRoundTrip(StandInPage& page, QPushButton* opener)
+template <class T> void InPlaceRoundTrip(CONFIG1& page, QPushButton* opener)
 {
     opener->click();
     ASSERT_TRUE(forms::IsLoaded<T>());
@@ -60,25 +62,27 @@ template <class T> void InPlaceRoundTrip(StandInPage& page, QPushButton* opener)
     EXPECT_EQ(w.parentWidget(), nullptr);
     EXPECT_EQ(w.windowModality(), Qt::NonModal);
     EXPECT_FALSE(page.isVisible());
-    EXPECT_TRUE(forms::IsLoaded<StandInPage>());
+    EXPECT_TRUE(forms::IsLoaded<CONFIG1>());
     EXPECT_FALSE(w.close());
     EXPECT_TRUE(w.isVisible());
     const QString connection = w.ConnectionName();
     EXPECT_TRUE(QSqlDatabase::database(connection, false).isOpen());
 
+    page.RefreshPending = false;
     w.Command8->click();
     EXPECT_TRUE(Unloaded<T>());
+    EXPECT_FALSE(page.RefreshPending);   // shown again without a read
     EXPECT_FALSE(QSqlDatabase::contains(connection));
     EXPECT_TRUE(page.isVisible());
-    EXPECT_EQ(&forms::Instance<StandInPage>(), &page);
+    EXPECT_EQ(&forms::Instance<CONFIG1>(), &page);
 }
 
 TEST_F(OpenersTest, ImportsTakeThePagesPlaceAndTheirReturnShowsItAgain)
 {
-    StandInPage& page = Page();
-    InPlaceRoundTrip<Inportb>(page, page.ImportButton);
-    InPlaceRoundTrip<Inport_Cali>(page, page.CaliImportButton);
-    InPlaceRoundTrip<Inportb>(page, page.ImportButton);
+    CONFIG1& page = Page();
+    InPlaceRoundTrip<Inportb>(page, page.Command2);
+    InPlaceRoundTrip<Inport_Cali>(page, page.Command3);
+    InPlaceRoundTrip<Inportb>(page, page.Command2);
 }
 
 } // namespace

@@ -28,26 +28,12 @@ protected:
     }
     void TearDown() override
     {
-        if (forms::IsLoaded<ALM1>())
-            forms::ClosePage(forms::Instance<ALM1>());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        LeavePage<ALM1>();
         PageFixture::TearDown();
     }
     // "报警设定" on the shown overview.
-    ALM1& Open()
-    {
-        window->show();
-        window->Command15->click();
-        EXPECT_TRUE(forms::IsLoaded<ALM1>());
-        return forms::Instance<ALM1>();
-    }
-    std::vector<QString> Values(ALM1& page)
-    {
-        std::vector<QString> v;
-        for (int row = 1; row <= 14; ++row)
-            v.push_back(page.MSFlexGrid1->Model().ValueText(row));
-        return v;
-    }
+    ALM1& Open() { return OpenPage<ALM1>(window->Command15); }
+    std::vector<QString> Values(ALM1& page) { return testsupport::ValueTexts(*page.MSFlexGrid1); }
 };
 
 TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)

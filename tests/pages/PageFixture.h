@@ -53,8 +53,37 @@ protected:
         return reads;
     }
 
+    // Opens page T by its button on the shown overview, as the operator
+    // does.
+    template <class T>
+    T& OpenPage(QAbstractButton* button)
+    {
+        window->show();
+        button->click();
+        EXPECT_TRUE(forms::IsLoaded<T>());
+        return forms::Instance<T>();
+    }
+    // Leaves page T by its way back if it is still loaded, and lets the
+    // window go before the next test.
+    template <class T>
+    static void LeavePage()
+    {
+        if (forms::IsLoaded<T>())
+            forms::ClosePage(forms::Instance<T>());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     std::unique_ptr<SimLine> line;
 };
+
+// What the value cells of a grid show, rows 1 to N.
+inline std::vector<QString> ValueTexts(pages::ParameterGrid& grid)
+{
+    std::vector<QString> texts;
+    for (int row = 1; row <= grid.Model().rowCount(); ++row)
+        texts.push_back(grid.Model().ValueText(row));
+    return texts;
+}
 
 // A mouse click on a cell of a page grid (row 1..N, column 0..4), as the
 // operator makes it: press and release over the cell in the viewport.

@@ -3,6 +3,8 @@
 #include "Pictures.h"
 #include "app/OverviewFixture.h"
 #include "pages/ALM1.h"
+#include "pages/CONFIG1.h"
+#include "pages/ConfigRegisterMap.h"
 
 #include <QApplication>
 
@@ -25,6 +27,53 @@ TEST_F(PagePictures, Alarm)
     page.MSFlexGrid1->clicked(page.MSFlexGrid1->Model().index(13, 1));
     page.Text1->setText(QStringLiteral("12.5"));
     pictures::Save(page, "alarm-editing.png");
+    forms::ClosePage(page);
+}
+
+} // namespace
+
+namespace {
+
+// The configuration page on several tabs, with values, an open editor and
+// an open hint list: config-<tab>.png.
+TEST_F(PagePictures, Configuration)
+{
+    CONFIG1& page = forms::Instance<CONFIG1>();
+    page.Timer1.stop();
+    page.show();
+    pictures::Save(page, "config-opened.png");
+    const std::span<const pages::config::Tab> tabs = pages::config::Tabs();
+    for (int t = 0; t < pages::config::kTabCount; ++t) {
+        const pages::PageDescription& described = tabs[size_t(t)].page;
+        for (int row = 1; row <= described.RowCount(); ++row)
+            page.MSFlexGrid[size_t(t)]->Model().SetValueText(
+                row, pages::ValueTextOf(described, row, row * 7 - 3));
+    }
+    auto click = [&](int tab, int row, int column) {
+        pages::ParameterGrid& grid = *page.MSFlexGrid[size_t(tab)];
+        grid.setCurrentIndex(grid.Model().index(row - 1, column));
+        emit grid.clicked(grid.Model().index(row - 1, column));
+    };
+    const struct {
+        int tab;
+        const char* file;
+    } shots[] = {{4, "config-comm.png"}, {0, "config-instrument.png"}, {1, "config-ai-input.png"},
+                 {2, "config-input-use.png"}, {3, "config-da-output.png"},
+                 {5, "config-relay.png"}, {6, "config-dio.png"}, {7, "config-do.png"},
+                 {8, "config-linear.png"}, {9, "config-valve.png"}, {10, "config-carbon.png"}};
+    for (const auto& shot : shots) {
+        page.SSTab1->setCurrentIndex(shot.tab);
+        if (shot.tab == 0)
+            click(0, 13, 4);   // the unit list over its help cell
+        if (shot.tab == 1) {
+            click(1, 6, 1);    // an editor on a decimal row
+            page.Text[1]->setText(QStringLiteral("12.5"));
+            click(1, 12, 4);   // the input-type list
+        }
+        if (shot.tab == 6)
+            click(6, 10, 4);   // the input-function list
+        pictures::Save(page, shot.file);
+    }
     forms::ClosePage(page);
 }
 
