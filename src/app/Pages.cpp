@@ -2,6 +2,7 @@
 
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
+#include "pages/PIDC.h"
 
 #include <array>
 
@@ -17,7 +18,7 @@ struct PageWindow {
 constexpr PageWindow kPageWindows[] = {
     {Page::Tech, nullptr},
     {Page::ALM1, &ShowPage<ALM1>},
-    {Page::PIDC, nullptr},
+    {Page::PIDC, &ShowPage<PIDC>},
     {Page::CONFIG1, nullptr},
     {Page::FenzuPID, nullptr},
     {Page::Fenzuout1, nullptr},

@@ -3,6 +3,7 @@
 #include "Pictures.h"
 #include "app/OverviewFixture.h"
 #include "pages/ALM1.h"
+#include "pages/PIDC.h"
 
 #include <QApplication>
 
@@ -25,6 +26,22 @@ TEST_F(PagePictures, Alarm)
     page.MSFlexGrid1->clicked(page.MSFlexGrid1->Model().index(13, 1));
     page.Text1->setText(QStringLiteral("12.5"));
     pictures::Save(page, "alarm-editing.png");
+    forms::ClosePage(page);
+}
+
+// The PID page with values and the editor open on row 5: pid.png.
+TEST_F(PagePictures, Pid)
+{
+    PIDC& page = forms::Instance<PIDC>();
+    page.show();
+    const int values[] = {200, 120, 100, 1, 20, 200, 120, 100, 1, 20, 0, 1, 10, 10};
+    for (int row = 1; row <= 14; ++row)
+        page.MSFlexGrid1->Model().SetValueText(
+            row, pages::ValueTextOf(PIDC::Page(), row, values[row - 1]));
+    page.MSFlexGrid1->setCurrentIndex(page.MSFlexGrid1->Model().index(4, 1));
+    page.MSFlexGrid1->clicked(page.MSFlexGrid1->Model().index(4, 1));
+    page.Text1->setText(QStringLiteral("2.5"));
+    pictures::Save(page, "pid.png");
     forms::ClosePage(page);
 }
 
