@@ -2,6 +2,8 @@
 
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
+#include "pages/FenzuPID.h"
+#include "pages/Fenzuout1.h"
 #include "pages/PIDC.h"
 
 #include <array>
@@ -20,8 +22,8 @@ constexpr PageWindow kPageWindows[] = {
     {Page::ALM1, &ShowPage<ALM1>},
     {Page::PIDC, &ShowPage<PIDC>},
     {Page::CONFIG1, nullptr},
-    {Page::FenzuPID, nullptr},
-    {Page::Fenzuout1, nullptr},
+    {Page::FenzuPID, &ShowPage<FenzuPID>},
+    {Page::Fenzuout1, &ShowPage<Fenzuout1>},
     {Page::TimeSet, nullptr},
     {Page::EtheernetSET, nullptr},
 };
