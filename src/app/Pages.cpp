@@ -3,6 +3,9 @@
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
 #include "pages/CONFIG1.h"
+#include "pages/FenzuPID.h"
+#include "pages/Fenzuout1.h"
+#include "pages/PIDC.h"
 #include "settings/EtheernetSET.h"
 #include "settings/TimeSet.h"
 
@@ -20,10 +23,10 @@ struct PageWindow {
 constexpr PageWindow kPageWindows[] = {
     {Page::Tech, nullptr},
     {Page::ALM1, &ShowPage<ALM1>},
-    {Page::PIDC, nullptr},
+    {Page::PIDC, &ShowPage<PIDC>},
     {Page::CONFIG1, &ShowPage<CONFIG1>},
-    {Page::FenzuPID, nullptr},
-    {Page::Fenzuout1, nullptr},
+    {Page::FenzuPID, &ShowPage<FenzuPID>},
+    {Page::Fenzuout1, &ShowPage<Fenzuout1>},
     {Page::TimeSet, &ShowPage<TimeSet>},
     {Page::EtheernetSET, &ShowPage<EtheernetSET>},
 };

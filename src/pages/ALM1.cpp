@@ -1,7 +1,6 @@
 #include "pages/ALM1.h"
 
 #include "pages/AlarmPictures.h"
-#include "platform/basic/twips.h"
 
 using forms::PlaceTwips;
 using forms::TwipsRect;
@@ -41,18 +40,15 @@ constexpr pages::PageDescription kPage{
     600, kRows, 601, 16, 0, kDecimalRows,
     pages::ValueText::Single, pages::TypedValue::Double, pages::EnterOrder::WriteEchoHide, 500};
 
-const pages::GridLayout kGrid{
-    {"功能 ", "参数值", "地址", "参数范围", "参数说明"},
-    {3000, 1500, 1100, 1600, 10500},
-    12,
-};
+const pages::GridLayout kGrid{pages::kPageHeaders, {3000, 1500, 1100, 1600, 10500}, 12};
 
-// Layout (twips).
-constexpr int kClientWidth = 18045;
-constexpr int kClientHeight = 10770;
+// Layout (twips); the window keeps its place, with the close box alone.
+const pages::GridPageDesign kDesign{
+    "ALM1", "ALARM", 18045, 10770, false, false, kPage, kGrid,
+    {90, 360, 17895, 4455},        // MSFlexGrid1
+    {16770, 7230, 1245, 465},      // Command1 "返回"
+};
 constexpr TwipsRect kLabel1{7050, 30, 1755, 315};
-constexpr TwipsRect kGridPlace{90, 360, 17895, 4455};
-constexpr TwipsRect kCommand1{16770, 7230, 1245, 465};
 
 struct Picture {
     TwipsRect place;
@@ -78,66 +74,15 @@ pages::PageState& ALM1::State()
     return state;
 }
 
-ALM1::ALM1()
+ALM1::ALM1() : GridPage(kDesign, State())
 {
-    setWindowTitle(QStringLiteral("ALARM"));
-    setObjectName(QStringLiteral("ALM1"));
-    // No minimise or maximise button.
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
-    setFixedSize(basic::TwipsToPixels(kClientWidth), basic::TwipsToPixels(kClientHeight));
-
     Label1 = new QLabel(QStringLiteral("报警参数设定"), this);
     PlaceTwips(Label1, kLabel1);
     Label1->setFont(forms::SongFont(12, true));
-
-    MSFlexGrid1 = new pages::ParameterGrid(kPage, kGrid, State(), this);
-    MSFlexGrid1->setObjectName(QStringLiteral("MSFlexGrid1"));
-    PlaceTwips(MSFlexGrid1, kGridPlace);
-    Text1 = MSFlexGrid1->Editor();
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(font());
-
-    Command1 = new forms::CommandButton(QStringLiteral("返回"), this);
-    PlaceTwips(Command1, kCommand1);
 
     for (size_t i = 0; i < Image.size(); ++i) {
         Image[i] = new forms::PaintedPicture(kPictures[i].painter, this);
         Image[i]->setObjectName(QStringLiteral("Image%1").arg(i + 1));
         PlaceTwips(Image[i], kPictures[i].place);
     }
-
-    setTabOrder(Command1, MSFlexGrid1);
-    setTabOrder(MSFlexGrid1, Text1);
-
-    Timer1.setInterval(kPage.timerMs);
-    connect(&Timer1, &QTimer::timeout, this, &ALM1::Timer1_Timer);
-    connect(MSFlexGrid1, &pages::ParameterGrid::Click, this, &ALM1::MSFlexGrid1_Click);
-    connect(Text1, &pages::CellEditor::KeyPress, this, &ALM1::Text1_KeyPress);
-    connect(Command1, &QPushButton::clicked, this, &ALM1::Command1_Click);
-
-    Form_Load();
 }
-
-void ALM1::Form_Load()
-{
-    // The grid's texts come from the page's table; the values stay empty
-    // until the first tick, one interval from now. No device access here.
-    CloseGuard = true;
-    Command1->setFocus();
-    Timer1.start();
-}
-
-void ALM1::Form_Unload() { Timer1.stop(); }
-
-void ALM1::MSFlexGrid1_Click() { MSFlexGrid1->ShowCellEditor(); }
-
-void ALM1::Text1_KeyPress(int keyAscii)
-{
-    if (keyAscii == 13)
-        MSFlexGrid1->CommitCellEdit();
-}
-
-void ALM1::Timer1_Timer() { MSFlexGrid1->RefreshPage(); }
-
-void ALM1::Command1_Click() { forms::ClosePage(*this); }

@@ -3,14 +3,14 @@
 // one page grid read every 500 ms, with seven pictures that explain the
 // alarm types.
 
-#include "pages/ParameterGrid.h"
-#include "platform/forms/Forms.h"
+#include "pages/GridPage.h"
 
 #include <QLabel>
-#include <QTimer>
 #include <array>
 
-class ALM1 : public forms::Form {
+// MSFlexGrid1 with its editor Text1, "返回" (Command1) and Timer1 (500 ms,
+// from the load) are the grid page's.
+class ALM1 : public pages::GridPage {
     Q_OBJECT
 public:
     ALM1();
@@ -21,20 +21,5 @@ public:
     static pages::PageState& State();
 
     QLabel* Label1 = nullptr;                      // "报警参数设定"
-    pages::ParameterGrid* MSFlexGrid1 = nullptr;
-    pages::CellEditor* Text1 = nullptr;            // the grid's editor
-    forms::CommandButton* Command1 = nullptr;      // "返回"
     std::array<forms::PaintedPicture*, 7> Image{}; // Image1 to Image7
-    QTimer Timer1;                                 // 500 ms, from the load
-
-    void MSFlexGrid1_Click();
-    void Text1_KeyPress(int keyAscii);
-    void Timer1_Timer();
-    void Command1_Click();
-
-protected:
-    void Form_Unload() override;
-
-private:
-    void Form_Load();
 };

@@ -4,7 +4,7 @@
 
 #include "pages/ALM1.h"
 
-#include "PageFixture.h"
+#include "GridPageTest.h"
 
 #include <QElapsedTimer>
 #include <QHeaderView>
@@ -19,21 +19,10 @@ using testsupport::RunEventsUntil;
 using testsupport::TypeAndEnter;
 using zc4160sim::Fault;
 
-class AlarmPage : public testsupport::PageFixture {
+class AlarmPage : public testsupport::GridPageTest<ALM1> {
 protected:
-    void SetUp() override
-    {
-        PageFixture::SetUp();
-        ALM1::State() = pages::PageState(51);
-    }
-    void TearDown() override
-    {
-        LeavePage<ALM1>();
-        PageFixture::TearDown();
-    }
     // "报警设定" on the shown overview.
-    ALM1& Open() { return OpenPage<ALM1>(window->Command15); }
-    std::vector<QString> Values(ALM1& page) { return testsupport::ValueTexts(*page.MSFlexGrid1); }
+    AlarmPage() : GridPageTest(&ssqx::Command15) {}
 };
 
 TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
@@ -49,20 +38,10 @@ TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
     EXPECT_EQ(page.Timer1.interval(), 500);
 
     pages::ParameterGrid& grid = *page.MSFlexGrid1;
-    const pages::ParameterModel& model = grid.Model();
-    ASSERT_EQ(model.rowCount(), 14);
-    const char* headers[] = {"功能 ", "参数值", "地址", "参数范围", "参数说明"};
+    ASSERT_EQ(grid.Model().rowCount(), 14);
     const int widths[] = {200, 100, 73, 107, 700};   // 3000, 1500, 1100, 1600, 10500 twips
-    for (int c = 0; c < 5; ++c) {
-        EXPECT_EQ(model.headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
-                  QString::fromUtf8(headers[c]));
-        EXPECT_EQ(grid.columnWidth(c), widths[c]);
-    }
-    EXPECT_FALSE(grid.wordWrap());
-    EXPECT_EQ(grid.font().pointSizeF(), 12);
-    auto text = [&](int row, int column) {
-        return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
-    };
+    testsupport::ExpectPageGrid(grid, widths);
+    auto text = [&](int row, int column) { return testsupport::CellText(grid, row, column); };
     // Spot texts with their blanks, and the rows the map singles out.
     EXPECT_EQ(text(1, 0), QStringLiteral("报警1 设定值或偏差值"));
     EXPECT_EQ(text(1, 3), QStringLiteral("99999~99999"));
@@ -71,12 +50,8 @@ TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
     EXPECT_TRUE(text(7, 4).contains(QStringLiteral("参数值为报警设定值")));
     EXPECT_EQ(text(14, 0), QStringLiteral("加热器断线判断输出值"));
     EXPECT_EQ(text(14, 3), QStringLiteral("0.0%-100.0%"));
-    for (int row = 1; row <= 14; ++row) {
+    for (int row = 1; row <= 14; ++row)
         EXPECT_EQ(text(row, 2), QString::number(600 + row));
-        EXPECT_TRUE(text(row, 1).isEmpty());
-        EXPECT_EQ(model.data(model.index(row - 1, 4), Qt::TextAlignmentRole).value<Qt::Alignment>(),
-                  Qt::AlignLeft | Qt::AlignBottom);
-    }
     EXPECT_FALSE(page.Text1->isVisible());
     EXPECT_EQ(page.Text1->palette().color(QPalette::Base), QColor(192, 255, 255));
     EXPECT_EQ(page.Text1->parentWidget(), grid.viewport());
@@ -141,32 +116,14 @@ TEST_F(AlarmPage, TypedTextsSendTheirValueAndEchoTheParsedNumber)
     ALM1& page = Open();
     page.Timer1.stop();   // the echo stays until a read
     const std::optional<uint16_t> none;
-    const struct {
-        int row;
-        const char* typed;
-        std::optional<uint16_t> sent;
-        const char* echo;
-    } cases[] = {
+    const testsupport::TypedCase cases[] = {
         {14, "12.5", 125, "12.5"},     {14, "12.25", 122, "12.25"}, {14, "12.75", 128, "12.75"},
         {2, "12.5", 12, "12.5"},       {2, "13.5", 14, "13.5"},     {1, "-5", 0xFFFB, "-5"},
         {1, "abc", 0, "0"},            {1, "7abc", 7, "7"},         {1, "", 0, "0"},
         {1, "40000", none, "40000"},   {13, "-99999", none, "-99999"},
         {1, "1e12", none, "1000000000000"},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.typed) + " on row " + std::to_string(c.row));
-        (*line)->clearRequests();
-        ClickCell(*page.MSFlexGrid1, c.row, 1);
-        ASSERT_TRUE(page.Text1->isVisible());
-        TypeAndEnter(page.Text1, QString::fromUtf8(c.typed));
-        LetTheLineSettle();
-        std::vector<std::pair<int, uint16_t>> expected;
-        if (c.sent)
-            expected.emplace_back(600 + c.row, *c.sent);
-        EXPECT_EQ(Writes(), expected);
-        EXPECT_EQ(page.MSFlexGrid1->Model().ValueText(c.row), QString::fromUtf8(c.echo));
-        EXPECT_FALSE(page.Text1->isVisible());
-    }
+    ExpectTyped(page, cases);
 }
 
 // A first answer that is an exception or missing sends the same write once

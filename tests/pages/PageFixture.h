@@ -105,11 +105,15 @@ inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers =
     QCoreApplication::sendEvent(target, &press);
 }
 
-// The next control that Tab moves the focus to.
+// The control that Tab moves the focus to, by Qt's rule: one that takes
+// the focus by Tab, has no focus proxy (an editable list's own text field
+// has one), and is visible and enabled.
 inline QWidget* NextTabStop(QWidget* w)
 {
     QWidget* next = w->nextInFocusChain();
-    while (next != w && !(next->focusPolicy() & Qt::TabFocus))
+    while (next != w
+           && (!(next->focusPolicy() & Qt::TabFocus) || next->focusProxy()
+               || !next->isVisibleTo(w->window()) || !next->isEnabled()))
         next = next->nextInFocusChain();
     return next;
 }

@@ -1,0 +1,74 @@
+#include "pages/FenzuPID.h"
+
+#include "pages/GroupedRows.h"
+
+#include <array>
+
+namespace {
+
+// One PID set; row r = 6 (g - 1) + k. The first name suffix has no
+// trailing blank, the other five have one.
+constexpr pages::GroupParameter kParameters[] = {
+    {" 加热比例带", "0~99999", "主输出过程设定值为单位的比例带，单位：过程值，默认值：20"},
+    {" 加热积分时间 ", "0-3600 S", "主输出的积分时间，单位：秒，默认值：120"},
+    {" 加热微分时间 ", "0-360.0 S", "主输出的微分时间，单位：秒，默认值：10"},
+    {" 制冷比例带 ", "0~99999", "付输出过程设定值为单位的比例带，单位：过程值，默认值：20"},
+    {" 制冷积分时间 ", "0-3600 S", "付输出的积分时间，单位：秒，默认值：120"},
+    {" 制冷微分时间 ", "0-360.0 S", "付输出的微分时间，单位：秒，默认值：10"},
+};
+constexpr int kGroups = 10;
+constexpr int kRowCount = kGroups * int(std::size(kParameters));
+
+// The derivative times, every third row, hold ten times the value.
+constexpr auto kDecimalRows = [] {
+    std::array<int, kRowCount / 3> rows{};
+    for (size_t i = 0; i < rows.size(); ++i)
+        rows[i] = 3 * int(i + 1);
+    return rows;
+}();
+
+const pages::GridLayout kGrid{
+    pages::kPageHeaders, {3000, 1500, 1100, 1600, 9100}, 12, false, false, true, {255, 224, 192}};
+
+constexpr forms::TwipsRect kLabel1{0, 60, 16770, 360};
+constexpr forms::TwipsRect kLabel2{120, 6390, 7200, 300};
+
+const pages::GridPageDesign& Design()
+{
+    // Centred; the caption is the grouped output page's too.
+    static const pages::GridPageDesign design{
+        "FenzuPID", "分组输出限制", 16770, 7485, true, true, FenzuPID::Page(), kGrid,
+        {75, 480, 16620, 5760},        // MSFlexGrid1
+        {15345, 6300, 1245, 465},      // Command1 "返回"
+    };
+    return design;
+}
+
+} // namespace
+
+const pages::PageDescription& FenzuPID::Page()
+{
+    static const pages::GroupedRows rows(kParameters, kGroups, pages::GroupHelp::Shared);
+    // Rows 1 to 60 are registers 2201 to 2260; the read of 64 from 2201
+    // lands from element 1, and 2261 to 2264 are never shown. Values pass
+    // through single precision both ways.
+    static const pages::PageDescription page{
+        2200, rows.Rows(), 2201, 64, 1, kDecimalRows,
+        pages::ValueText::Single, pages::TypedValue::Single, pages::EnterOrder::WriteEchoHide, 1000};
+    return page;
+}
+
+pages::PageState& FenzuPID::State()
+{
+    static pages::PageState state(201);
+    return state;
+}
+
+FenzuPID::FenzuPID() : GroupedPage(Design(), State(), kLabel2)
+{
+    Label1 = new QLabel(QStringLiteral("十个分组PID 参数组设定"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setFont(forms::SongFont(12, true));
+    forms::PlaceTwips(Label1, kLabel1);
+}
