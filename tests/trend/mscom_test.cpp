@@ -538,8 +538,9 @@ TEST_F(RecorderTest, AFileThatCouldNotBeInstalledIsInstalledOnALaterTry)
     CurveOpen = true;
     tick();
     for (int s = 1; s <= 19; ++s) {
-        if (s == 12)
+        if (s == 12) {
             ASSERT_TRUE(QFile::remove(folder));
+        }
         tickAfter(1000);   // tries at 10 s (still blocked) and 20 s
         ASSERT_FALSE(QFileInfo::exists(t.path())) << "installed at " << s << " s";
     }
@@ -629,8 +630,9 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QFile::setPermissions(t.folder(), kOpenFolder | QFileDevice::WriteOwner));
     ASSERT_TRUE(QFile::setPermissions(folder, c.folderWritable ? kOpenFolder | kAnyoneWrites : kOpenFolder));
-    if (c.fileThere)
+    if (c.fileThere) {
         ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable));
+    }
 
     QProcess child;
     child.setProcessChannelMode(QProcess::SeparateChannels);
@@ -683,8 +685,9 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
     // A chart's connection opened before the recorder's reads the new rows:
     // the child says so when the head leaves 0. (One whose file was missing
     // opens again by itself: the data window's tests show that.)
-    if (c.fileThere)
+    if (c.fileThere) {
         EXPECT_FALSE(Lines(output, QStringLiteral("chart head=")).isEmpty()) << shown;
+    }
 
     // Rows from the moment of the reopen on, ids from 1 without a gap, the
     // head on the newest; none for the time the file was not writable.
@@ -706,4 +709,4 @@ INSTANTIATE_TEST_SUITE_P(
         WritableLater{"ReadOnlyFileAndFolder", true, false, "attempt to write a readonly database"},
         WritableLater{"ReadOnlyFileInAWritableFolder", true, true, "attempt to write a readonly database"},
         WritableLater{"MissingFileInAReadOnlyFolder", false, false, "cannot open the database"}),
-    [](const ::testing::TestParamInfo<WritableLater>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<WritableLater>& param) { return std::string(param.param.name); });
