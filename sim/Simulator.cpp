@@ -503,28 +503,31 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     const auto gaps = 2 * FrameGap(baud);
     const auto start =
         std::max(lastInput_ + int64_t(requestSize) * character + gaps, lineFree_ + gaps) + late;
-    bool waitingBefore = false;
-    for (size_t i = 0; i < frame.size(); ++i) {
-        std::this_thread::sleep_until(start + int64_t(i + 1) * character);
-        if (i == 0)
-            waitingBefore = inputWaiting();
-        [[maybe_unused]] auto n = ::write(master_, &frame[i], 1);
-    }
-    lineFree_ = start + int64_t(frame.size()) * character;
-
-    // After a bad answer the master must let the line fall quiet before it
-    // sends again. A request already waiting when the answer began was sent
-    // before the master could know (after its timeout); one that came in
-    // while the answer went out was rushed; the run loop watches the gap.
-    watchQuiet_ = {};
+    // After a bad answer the master must let the line fall quiet for a
+    // frame gap before it sends again. A request already waiting when the
+    // answer began was sent before the master could know (after its
+    // timeout). One that shows up while the answer goes out, less than a gap
+    // after the character before, was rushed; if this thread itself was late
+    // to send that character, the line really was quiet that long and the
+    // request is given the benefit of the doubt. The run loop watches the gap
+    // after the last character.
     const bool bad = fault == Fault::DamagedCrc || fault == Fault::Exception
                      || fault == Fault::OtherStation || fault == Fault::Garbage;
-    if (!bad)
-        return;
-    if (!inputWaiting())
-        watchQuiet_ = lineFree_ + FrameGap(baud);
-    else if (!waitingBefore)
-        ++rushed_;
+    bool requestSeen = !bad;
+    Clock::time_point lastSent;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        std::this_thread::sleep_until(start + int64_t(i + 1) * character);
+        const auto now = Clock::now();
+        if (!requestSeen && inputWaiting()) {
+            requestSeen = true;
+            if (i > 0 && now - lastSent < FrameGap(baud))
+                ++rushed_;
+        }
+        lastSent = now;
+        [[maybe_unused]] auto n = ::write(master_, &frame[i], 1);
+    }
+    lineFree_ = lastSent;
+    watchQuiet_ = requestSeen ? Clock::time_point{} : lastSent + FrameGap(baud);
 }
 
 bool Simulator::inputWaiting() const

@@ -56,6 +56,8 @@
 //   requests that came in while a bad answer (broken CRC, exception, other
 //   station, garbage) was going out or less than one gap after its end: a
 //   master that did not wait for the line to fall quiet after a bad answer.
+//   Where the simulator itself was late to send a character, the line really
+//   was quiet that long, and a request then is not counted.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
