@@ -22,6 +22,8 @@ constexpr struct { Fault fault; std::string_view name; } kFaultNames[] = {
     {Fault::DamagedCrc, "crc"},
     {Fault::Exception, "exception"},
     {Fault::OtherStation, "station"},
+    {Fault::Garbage, "garbage"},
+    {Fault::Late, "late"},
     {Fault::LineClosed, "closed"},
 };
 
@@ -31,6 +33,7 @@ constexpr struct { speed_t speed; int baud; } kSpeeds[] = {
 };
 
 constexpr auto kStepInterval = std::chrono::milliseconds(100);
+constexpr auto kLateBy = std::chrono::milliseconds(300);
 // A partial frame older than this is line noise and is dropped.
 constexpr auto kStaleInput = std::chrono::milliseconds(50);
 constexpr uint8_t kDeviceFailure = 4;
@@ -92,11 +95,16 @@ bool CrcMatches(const std::vector<uint8_t>& in, size_t length)
            && uint16_t(in[length - 2] | (in[length - 1] << 8)) == Crc16(in.data(), length - 2);
 }
 
-std::chrono::nanoseconds LineTime(int baud, size_t characters)
+std::chrono::nanoseconds CharacterTime(int baud)
 {
-    const double charSeconds = 11.0 / baud;
-    const double gap = baud > 19200 ? 0.00175 : 3.5 * charSeconds;
-    return std::chrono::nanoseconds(int64_t((characters * charSeconds + 2 * gap) * 1e9));
+    return std::chrono::nanoseconds(int64_t(11e9 / baud));
+}
+
+// The silence that ends a frame: 3.5 characters, fixed at 1.75 ms above
+// 19200 baud.
+std::chrono::nanoseconds FrameGap(int baud)
+{
+    return baud > 19200 ? std::chrono::nanoseconds(1750000) : CharacterTime(baud) * 7 / 2;
 }
 
 } // namespace
@@ -327,8 +335,12 @@ void Simulator::run()
         if (ready > 0 && nfds == 2 && (fds[1].revents & POLLIN)) {
             uint8_t buf[512];
             const ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n > 0)
+            if (n > 0) {
+                if (input_.empty() && Clock::now() < watchQuiet_)
+                    ++rushed_;
+                watchQuiet_ = {};
                 handleInput(buf, size_t(n));
+            }
         }
 
         now = Clock::now();
@@ -405,7 +417,8 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
     if (fault == Fault::NoAnswer || fault == Fault::LineClosed)
         return;
     const uint8_t function = request[1];
-    const bool acts = fault == Fault::None || fault == Fault::DamagedCrc;
+    const bool acts = fault == Fault::None || fault == Fault::DamagedCrc || fault == Fault::Garbage
+                      || fault == Fault::Late;
     auto exception = [&](uint8_t code) {
         return std::vector<uint8_t>{uint8_t(station), uint8_t(function | 0x80), code};
     };
@@ -463,16 +476,67 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
     AppendCrc(rsp);
     if (fault == Fault::DamagedCrc)
         rsp.back() ^= 0x5A;
-    send(std::move(rsp), requestSize);
+    if (fault == Fault::Garbage) {
+        // Noise in place of the answer: any byte may be anything, but the
+        // whole must not pass for a sound frame.
+        std::uniform_int_distribution<int> byte(0, 255);
+        for (uint8_t& b : rsp)
+            b = uint8_t(byte(random_));
+        if (CrcMatches(rsp, rsp.size()))
+            rsp.back() ^= 0x5A;
+    }
+    send(std::move(rsp), requestSize, fault);
 }
 
-void Simulator::send(std::vector<uint8_t> frame, size_t requestSize)
+void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault)
 {
+    if (master_ < 0)
+        return;
     const int baud = pacingBaud_.load();
-    if (baud > 0)
-        std::this_thread::sleep_until(lastInput_ + LineTime(baud, requestSize + frame.size()));
-    if (master_ >= 0)
+    const auto late = fault == Fault::Late ? kLateBy : Clock::duration::zero();
+    if (baud <= 0) {
+        std::this_thread::sleep_until(lastInput_ + late);
         [[maybe_unused]] auto n = ::write(master_, frame.data(), frame.size());
+        return;
+    }
+    // A real line hands the master one character at a time: the answer
+    // starts once the request has crossed the line and the turn-around gaps
+    // have passed, and never before the previous answer has ended.
+    const auto character = CharacterTime(baud);
+    const auto gaps = 2 * FrameGap(baud);
+    const auto start =
+        std::max(lastInput_ + int64_t(requestSize) * character + gaps, lineFree_ + gaps) + late;
+    // After a bad answer the master must let the line fall quiet for a
+    // frame gap before it sends again. A request already waiting when the
+    // answer began was sent before the master could know (after its
+    // timeout). One that shows up while the answer goes out, less than a gap
+    // after the character before, was rushed; if this thread itself was late
+    // to send that character, the line really was quiet that long and the
+    // request is given the benefit of the doubt. The run loop watches the gap
+    // after the last character.
+    const bool bad = fault == Fault::DamagedCrc || fault == Fault::Exception
+                     || fault == Fault::OtherStation || fault == Fault::Garbage;
+    bool requestSeen = !bad;
+    Clock::time_point lastSent;
+    for (size_t i = 0; i < frame.size(); ++i) {
+        std::this_thread::sleep_until(start + int64_t(i + 1) * character);
+        const auto now = Clock::now();
+        if (!requestSeen && inputWaiting()) {
+            requestSeen = true;
+            if (i > 0 && now - lastSent < FrameGap(baud))
+                ++rushed_;
+        }
+        lastSent = now;
+        [[maybe_unused]] auto n = ::write(master_, &frame[i], 1);
+    }
+    lineFree_ = lastSent;
+    watchQuiet_ = requestSeen ? Clock::time_point{} : lastSent + FrameGap(baud);
+}
+
+bool Simulator::inputWaiting() const
+{
+    pollfd p{master_, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0 && (p.revents & POLLIN);
 }
 
 // Called with mutex_ held: the effect of a write on the controller.

@@ -34,17 +34,30 @@
 // - Faults (setFault, applied before it returns): NoAnswer stays silent,
 //   DamagedCrc answers with a broken CRC, Exception answers exception 4
 //   (device failure), OtherStation answers correctly but as the next station
-//   address, LineClosed closes the pseudo-terminal and removes the link; going
-//   back to None opens a new pseudo-terminal and links the path to it again.
-//   Only None and DamagedCrc let a request act on the registers (with a
-//   damaged answer the controller did the work; with the others the request
-//   is taken as never having reached it). silenceNext(n) makes the next n
-//   requests for the simulator's station go unanswered (and unacted on)
-//   whatever the fault, then the fault set applies again: a single lost
-//   answer, as a retry sees it.
-// - Pacing (setPacing(baud), 0 for none): each answer goes out once the
-//   request and the answer would have crossed a real line at that rate (11-bit
-//   characters, 3.5-character gaps, 1.75 ms above 19200 baud).
+//   address, Garbage answers random bytes of the sound answer's length (never
+//   a frame whose CRC checks out), Late answers soundly but 300 ms after it
+//   would have (past the station's response timeout at 9600 baud and faster),
+//   LineClosed closes the pseudo-terminal and removes the link; going back to
+//   None opens a new pseudo-terminal and links the path to it again. None,
+//   DamagedCrc, Garbage and Late let a request act on the registers (the
+//   controller did the work, its answer went wrong on the way); with the
+//   others the request is taken as never having reached it. silenceNext(n)
+//   makes the next n requests for the simulator's station go unanswered (and
+//   unacted on) whatever the fault, then the fault set applies again: a
+//   single lost answer, as a retry sees it.
+// - Pacing (setPacing(baud), 0 for none): each answer goes out as it would
+//   cross a real line at that rate (11-bit characters, 3.5-character gaps,
+//   1.75 ms above 19200 baud): its first character one request time and two
+//   gaps after the request arrived, then one character per character time, so
+//   that a master which stops reading early meets the rest of the answer still
+//   arriving. The last character arrives when request and answer would have
+//   crossed the line. Requests that arrive while an answer goes out are
+//   answered after it, one gap apart, in order. rushedRequests() counts the
+//   requests that came in while a bad answer (broken CRC, exception, other
+//   station, garbage) was going out or less than one gap after its end: a
+//   master that did not wait for the line to fall quiet after a bad answer.
+//   Where the simulator itself was late to send a character, the line really
+//   was quiet that long, and a request then is not counted.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -62,6 +75,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -69,9 +83,9 @@
 
 namespace zc4160sim {
 
-enum class Fault { None, NoAnswer, DamagedCrc, Exception, OtherStation, LineClosed };
+enum class Fault { None, NoAnswer, DamagedCrc, Exception, OtherStation, Garbage, Late, LineClosed };
 
-// "none", "silent", "crc", "exception", "station", "closed".
+// "none", "silent", "crc", "exception", "station", "garbage", "late", "closed".
 std::string_view FaultName(Fault fault);
 std::optional<Fault> ParseFault(std::string_view name);
 
@@ -123,6 +137,7 @@ public:
     Fault fault() const { return fault_.load(); }
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
+    unsigned rushedRequests() const { return rushed_.load(); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
     // with exception 4 and not acted on; 0 for none. Reads are served as
@@ -138,7 +153,8 @@ private:
     void handleInput(const uint8_t* data, size_t size);
     bool takeFrame();
     void answer(const std::vector<uint8_t>& request, size_t requestSize);
-    void send(std::vector<uint8_t> frame, size_t requestSize);
+    void send(std::vector<uint8_t> frame, size_t requestSize, Fault fault);
+    bool inputWaiting() const;
     void applyWrite(int number, uint16_t value);
     void processStep(double seconds);
     void wake();
@@ -150,6 +166,7 @@ private:
     std::atomic<bool> processRunning_{true};
     std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};
+    std::atomic<unsigned> rushed_{0};
 
     int master_ = -1;
     int slaveHold_ = -1;   // keeps the line alive while the station has it closed
@@ -167,6 +184,9 @@ private:
 
     std::vector<uint8_t> input_;
     Clock::time_point lastInput_{};
+    Clock::time_point lineFree_{};     // when the last paced answer ended
+    Clock::time_point watchQuiet_{};   // a request before this was rushed
+    std::mt19937 random_{std::random_device{}()};   // garbage answers
     double pv_ = 25.0;          // the process value before rounding
 };
 

@@ -1,7 +1,10 @@
 #include "device/DeviceFixture.h"
 
+#include "db/LogCapture.h"
+
 #include <QTimer>
 
+#include <algorithm>
 #include <set>
 
 using testsupport::SimLine;
@@ -159,4 +162,47 @@ TEST_F(LivePoll, AFailedReadPublishesWhatTheBufferHeld)
     line->setFault(Fault::None);
     Met1::instance().LivePoll();
     EXPECT_EQ(StatusValues[64], 65.0f);
+}
+
+// A real serial line hands an answer over one character at a time: when a
+// read has seen enough of a garbled answer to fail it, the rest is still
+// coming, and must not be taken for the answer to the next read.
+TEST_F(LivePoll, AfterAGarbageBurstEveryTickReadsAllThreeBlocks)
+{
+    const struct { const char* baudText; int baud; int16_t pv; } rates[] = {
+        {"3: 38400 BPS", 38400, 384}, {"1: 9600 BPS", 9600, 96},
+    };
+    for (const auto& r : rates) {
+        SCOPED_TRACE(r.baud);
+        ASSERT_EQ(OpenLink({"1 ", r.baudText, {false, false, true}, "1 "}), 0);
+        line->setPacing(r.baud);
+        testsupport::CallLog log;
+        LogCapture faults("zc4160.modbus");
+        auto ticksBegun = [&] {
+            return std::count_if(log.calls.begin(), log.calls.end(), [](const auto& c) {
+                return c.call == modbus::Call::Read && c.reg == 1;
+            });
+        };
+
+        // The poll on its own timer, as the station runs it; the checks run
+        // between two ticks.
+        line->setFault(Fault::Garbage);
+        SwitchLivePoll(true);
+        ASSERT_TRUE(testsupport::RunEventsUntil([&] { return ticksBegun() >= 3; }, 20000));
+        line->setReg(1, r.pv);
+        line->setReg(301, r.pv);
+        line->setFault(Fault::None);
+        const size_t burstEnd = log.calls.size();
+        ASSERT_TRUE(testsupport::RunEventsUntil([&] { return log.calls.size() >= burstEnd + 12; }, 20000));
+        SwitchLivePoll(false);
+
+        for (size_t i = burstEnd; i < burstEnd + 12; ++i)
+            EXPECT_EQ(log.calls[i].result, modbus::kOk)
+                << "tick " << (i - burstEnd) / 3 << " after the burst, register " << log.calls[i].reg;
+        EXPECT_EQ(StatusValues[0], float(r.pv));
+        EXPECT_EQ(CommandValues[0], float(r.pv) / 10);
+        EXPECT_EQ(line->rushedRequests(), 0u);
+        // Damaged answers and timeouts by turns are one fault per block.
+        EXPECT_EQ(faults.warnings().size(), 3) << faults.warnings().join("\n").toStdString();
+    }
 }

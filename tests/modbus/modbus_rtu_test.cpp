@@ -132,6 +132,57 @@ TEST_F(ModbusLine, EveryFaultReturnsItsCodeInTimeAndTheNextCallAfterItSucceeds)
     }
 }
 
+// On a line paced at the real rate the rest of a bad answer is still coming
+// in when the master has seen enough of it to give up, and a late answer
+// may be waiting when the next request is due.
+TEST(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
+{
+    zc4160sim::Options paced;
+    paced.pacingBaud = 38400;
+    SimLine line{1, paced};
+    ASSERT_TRUE(line.started());
+    ASSERT_EQ(OpenPort_Modbus(1, kBaud38400, kEven), 0);
+    // Calls made while the fault lasts: the poll's three reads and a
+    // command's write, twice; only one read for a late answer, which the
+    // simulator sends while the master already waits for the next one.
+    const struct { Fault fault; int rounds; } cases[] = {
+        {Fault::Garbage, 2}, {Fault::DamagedCrc, 2},   {Fault::Exception, 2},
+        {Fault::OtherStation, 2}, {Fault::NoAnswer, 2}, {Fault::Late, 0},
+    };
+    std::array<int32_t, 64> buffer{};
+    int16_t value = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(zc4160sim::FaultName(c.fault)));
+        line->setFault(c.fault);
+        Get_4X_DX(1, 1, 1, 64, buffer.data());
+        for (int round = 0; round < c.rounds; ++round) {
+            Get_4X_DX(1, 1, 65, 16, buffer.data());
+            Get_4X_DX(1, 1, 301, 32, buffer.data());
+            Set_4X_D1(1, 1, 309, 1);
+            Get_4X_DX(1, 1, 1, 64, buffer.data());
+        }
+        // New values, so that an answer left over from the fault shows.
+        ++value;
+        line->setReg(1, value);
+        line->setReg(65, value + 100);
+        line->setReg(301, value + 200);
+        line->setFault(Fault::None);
+        // The pause between two poll ticks: whatever the controller still
+        // sends goes out now.
+        std::this_thread::sleep_for(milliseconds(200));
+        for (int round = 0; round < 2; ++round) {
+            EXPECT_EQ(Get_4X_DX(1, 1, 1, 64, buffer.data()), 0);
+            EXPECT_EQ(buffer[0], value);
+            EXPECT_EQ(Get_4X_DX(1, 1, 65, 16, buffer.data()), 0);
+            EXPECT_EQ(buffer[0], value + 100);
+            EXPECT_EQ(Get_4X_DX(1, 1, 301, 32, buffer.data()), 0);
+            EXPECT_EQ(buffer[0], value + 200);
+            EXPECT_EQ(Set_4X_D1(1, 1, 309, 0), 0);
+        }
+    }
+    EXPECT_EQ(line->rushedRequests(), 0u);
+}
+
 TEST_F(ModbusLine, OpensWithTheBaudAndParityOfTheIndices)
 {
     // The kernel drops parity on a pseudo-terminal, so only the rate shows

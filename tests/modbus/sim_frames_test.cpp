@@ -57,13 +57,22 @@ public:
     }
     bool open() const { return fd_ >= 0; }
 
-    // Sends the frame and gathers what comes back until the line has been
-    // quiet for quietMs (an answer arrives whole on a pseudo-terminal), or
-    // nothing at all within firstMs.
-    Bytes transact(const Bytes& frame, int firstMs = 2000, int quietMs = 100)
+    struct Answer {
+        Bytes bytes;
+        steady_clock::duration spread{};   // from the first byte read to the last
+    };
+
+    void send(const Bytes& frame)
     {
         EXPECT_EQ(::write(fd_, frame.data(), frame.size()), ssize_t(frame.size()));
-        Bytes answer;
+    }
+
+    // Gathers what comes in until the line has been quiet for quietMs, or
+    // nothing at all within firstMs.
+    Answer receive(int firstMs = 2000, int quietMs = 100)
+    {
+        Answer answer;
+        steady_clock::time_point first;
         for (int wait = firstMs;; wait = quietMs) {
             pollfd p{fd_, POLLIN, 0};
             if (::poll(&p, 1, wait) <= 0)
@@ -72,8 +81,20 @@ public:
             const ssize_t n = ::read(fd_, buf, sizeof buf);
             if (n <= 0)
                 return answer;
-            answer.insert(answer.end(), buf, buf + n);
+            const auto now = steady_clock::now();
+            if (answer.bytes.empty())
+                first = now;
+            answer.spread = now - first;
+            answer.bytes.insert(answer.bytes.end(), buf, buf + n);
         }
+    }
+
+    // Sends the frame and gathers the answer (an unpaced answer arrives
+    // whole on a pseudo-terminal).
+    Bytes transact(const Bytes& frame, int firstMs = 2000, int quietMs = 100)
+    {
+        send(frame);
+        return receive(firstMs, quietMs).bytes;
     }
 
 private:
@@ -139,4 +160,55 @@ TEST(SimFrames, AnswersAStandardMasterAsAModbusSlaveShould)
     EXPECT_EQ(master.transact(damaged, 300), Bytes{});
     std::this_thread::sleep_for(milliseconds(100));   // the line goes quiet
     EXPECT_EQ(master.transact(WithCrc({1, 3, 0, 0, 0, 1})), WithCrc({1, 3, 2, 0x12, 0x34}));
+}
+
+TEST(SimFrames, PacedAnswersArriveACharacterAtATimeAndGarbageKeepsTheirLength)
+{
+    zc4160sim::Options paced;
+    paced.pacingBaud = 9600;
+    testsupport::SimLine line{11, paced};
+    ASSERT_TRUE(line.started());
+    RawMaster master(line->linkPath());
+    ASSERT_TRUE(master.open());
+    const auto character = microseconds(11000000 / 9600);
+
+    const struct { const char* what; Bytes request; } cases[] = {
+        {"read of 64", WithCrc({1, 3, 0, 0, 0, 64})},
+        {"write 309", WithCrc({1, 6, 0x01, 0x34, 0, 1})},
+        {"read of 126 (an exception)", WithCrc({1, 3, 0, 0, 0, 126})},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        line->setFault(zc4160sim::Fault::None);
+        master.send(c.request);
+        const auto sound = master.receive();
+        line->setFault(zc4160sim::Fault::Garbage);
+        master.send(c.request);
+        const auto garbage = master.receive();
+        ASSERT_GE(sound.bytes.size(), 5u);
+        EXPECT_EQ(sound.bytes, WithCrc(Bytes(sound.bytes.begin(), sound.bytes.end() - 2)));
+        EXPECT_EQ(garbage.bytes.size(), sound.bytes.size());
+        EXPECT_NE(garbage.bytes, WithCrc(Bytes(garbage.bytes.begin(), garbage.bytes.end() - 2)));
+        // Spread over the answer's line time: a reader that is late to
+        // wake makes the spread shorter, so only half of it is asked for.
+        for (const auto* a : {&sound, &garbage})
+            EXPECT_GE(a->spread, character * int64_t(a->bytes.size() - 1) / 2);
+    }
+
+    // A request sent while a bad answer is still coming in is rushed; one
+    // sent after the line has fallen quiet is not. Where the simulator was
+    // late itself to send the character before, it lets the request pass,
+    // so a busy machine may need another try.
+    EXPECT_EQ(line->rushedRequests(), 0u);
+    const Bytes read64 = WithCrc({1, 3, 0, 0, 0, 64});
+    for (int attempt = 0; attempt < 5 && line->rushedRequests() == 0; ++attempt) {
+        master.send(read64);
+        master.receive(2000, 1);   // the first characters
+        master.send(read64);
+        master.receive();          // both answers, one after the other
+    }
+    EXPECT_EQ(line->rushedRequests(), 1u);
+    master.send(read64);
+    EXPECT_EQ(master.receive().bytes.size(), 133u);
+    EXPECT_EQ(line->rushedRequests(), 1u);
 }

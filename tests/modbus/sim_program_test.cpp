@@ -200,6 +200,7 @@ TEST(SimProgram, HelpListsTheOptionsAndCommands)
     ASSERT_TRUE(sim.running());
     const std::string help = sim.readAll();
     for (const char* part : {"--link PATH", "--station", "--baud", "fault none|silent|crc",
+                             "garbage", "late",
                              "silence N", "function 3", "exception 1", "quit"})
         EXPECT_NE(help.find(part), std::string::npos) << part;
     EXPECT_EQ(sim.waitExit(), 0);

@@ -8,8 +8,10 @@
 #include <QLoggingCategory>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -18,6 +20,8 @@
 #include <tuple>
 
 #include <modbus.h>
+#include <poll.h>
+#include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcModbus, "zc4160.modbus")
 
@@ -37,11 +41,16 @@ constexpr int32_t kTimeoutMarginMs = 100;
 // Between two bytes of one answer: generous for USB adapters that hand the
 // bytes over in bursts, short against an answer that breaks off.
 constexpr int32_t kByteTimeoutMs = 50;
+// A frame ends with 3.5 characters of silence; below 2 ms the kernel's and
+// the adapters' own latencies would fake a silence that is not there.
+constexpr int64_t kMinQuietUs = 2000;
 
 struct Connection {
     modbus_t* ctx = nullptr;
     std::string device;
     bool lineLost = false;   // an I/O error: reopen the device before the next call
+    std::chrono::microseconds quiet{};     // the silence that ends a frame at this rate
+    std::chrono::milliseconds drainLimit{};   // the longest a wait for quiet may take
 };
 
 // Index 0 stands for port 0, which never opens.
@@ -52,7 +61,10 @@ std::array<Connection, kPortCount + 1> connections;
 std::mutex callMutex;
 
 // Last result per port, kind of call and register, so that a fault that
-// repeats every poll tick is logged once, when it begins.
+// repeats every poll tick is logged once, when it begins, and once more when
+// the register answers again. A fault whose code changes from call to call
+// (noise on the line gives damaged answers and timeouts by turns) is still
+// one fault.
 std::map<std::tuple<int32_t, Call, int32_t>, int32_t> lastResults;
 
 CallObserver observer;
@@ -92,6 +104,62 @@ bool Reconnect(Connection& c)
     return true;
 }
 
+// Reads and discards until the line has been quiet for one frame gap, then
+// flushes: the rest of a bad answer may still be coming in when libmodbus has
+// seen enough of it to fail it, and a request sent into it would put the
+// master one answer out of step. A line that never falls quiet (noise, a
+// babbling device) is given up on after one response timeout, so the wait
+// never costs more than a silent controller does.
+void WaitForQuiet(Connection& c)
+{
+    const int fd = modbus_get_socket(c.ctx);
+    const auto deadline = std::chrono::steady_clock::now() + c.drainLimit;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::microseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0)
+            break;
+        const auto wait = std::min(c.quiet, left);
+        const timespec ts{time_t(wait.count() / 1000000), long(wait.count() % 1000000) * 1000};
+        pollfd p{fd, POLLIN, 0};
+        const int ready = ppoll(&p, 1, &ts, nullptr);
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0 || !(p.revents & POLLIN))
+            break;   // quiet, or the line itself failed: the next call finds out
+        uint8_t discard[256];
+        const ssize_t n = ::read(fd, discard, sizeof discard);
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            continue;
+        if (n <= 0)
+            break;
+    }
+    modbus_flush(c.ctx);
+}
+
+// Whatever is waiting before a request cannot be its answer: the late answer
+// to a request that timed out, or the tail of a bad one. Anything waiting
+// means the line has not been quiet, so wait until it is. When nothing waits
+// this is one system call.
+void DiscardStaleInput(Connection& c)
+{
+    pollfd p{modbus_get_socket(c.ctx), POLLIN, 0};
+    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN))
+        WaitForQuiet(c);
+}
+
+// A sound frame that does not fit the request answers an earlier one: the
+// controller took a request of ours while it was still answering (a pause in
+// the middle of its answer passed for the end), and it still owes the answer
+// to this one. Wait up to one response timeout for that answer and discard
+// it; otherwise every later call would take the answer to the one before.
+void AwaitOwedAnswer(Connection& c)
+{
+    pollfd p{modbus_get_socket(c.ctx), POLLIN, 0};
+    if (::poll(&p, 1, int(c.drainLimit.count())) > 0 && (p.revents & POLLIN))
+        WaitForQuiet(c);
+}
+
 // The result code of a failed transaction, from the errno libmodbus left.
 int32_t FailureCode(int error)
 {
@@ -112,8 +180,15 @@ int32_t Failed(Connection& c, int error)
     const int32_t code = FailureCode(error);
     if (code == kPortNotOpen)
         c.lineLost = true;
-    else
-        modbus_flush(c.ctx);   // drop the rest of a bad or late answer
+    else {
+        // The rest of a bad answer may still be coming, or an answer that
+        // starts just after the timeout.
+        WaitForQuiet(c);
+        // libmodbus reports a sound frame that does not fit the request as
+        // bad data (so, rarely, the header of garbage announcing too many).
+        if (error == EMBBADDATA)
+            AwaitOwedAnswer(c);
+    }
     return code;
 }
 
@@ -136,7 +211,7 @@ void Report(const CallRecord& r)
         const auto key = std::make_tuple(r.port, r.call, r.reg);
         const auto it = lastResults.find(key);
         const int32_t before = it == lastResults.end() ? kOk : it->second;
-        if (r.result != before) {
+        if ((r.result == kOk) != (before == kOk)) {
             const char* what = r.call == Call::Read ? "read" : "write";
             if (r.result == kOk)
                 qCInfo(lcModbus, "port %d station %d: %s at register %d answered again", r.port,
@@ -150,6 +225,14 @@ void Report(const CallRecord& r)
     }
     if (observer)
         observer(r);
+}
+
+// 3.5 characters at the baud rate, at least 2 ms and at most the byte
+// timeout (beyond it libmodbus itself takes a pause for the end of an answer).
+int64_t QuietUs(int32_t baud)
+{
+    const int64_t us = (int64_t(35) * kBitsPerCharacter * 1000000 + 10LL * baud - 1) / (10LL * baud);
+    return std::clamp<int64_t>(us, kMinQuietUs, int64_t(kByteTimeoutMs) * 1000);
 }
 
 int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
@@ -189,6 +272,8 @@ int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
     modbus_flush(ctx);
     c.ctx = ctx;
     c.device = device;
+    c.quiet = std::chrono::microseconds(QuietUs(baud));
+    c.drainLimit = std::chrono::milliseconds(timeoutMs);
     qCInfo(lcModbus, "port %d open on %s at %d baud, %s, response timeout %d ms", port,
            device.c_str(), baud, kParityNames[parityIndex], timeoutMs);
     return kOk;
@@ -209,6 +294,7 @@ int32_t DoRead(int32_t port, int32_t station, int32_t first, int32_t count, int3
         return kUnsafe;
     if (c->lineLost && !Reconnect(*c))
         return kPortNotOpen;
+    DiscardStaleInput(*c);
     modbus_set_slave(c->ctx, station);
     uint16_t values[kMaxCount];
     if (modbus_read_registers(c->ctx, first - 1, count, values) != count)
@@ -230,6 +316,7 @@ int32_t DoWrite(int32_t port, int32_t station, int32_t reg, int32_t value)
         return kUnsafe;
     if (c->lineLost && !Reconnect(*c))
         return kPortNotOpen;
+    DiscardStaleInput(*c);
     modbus_set_slave(c->ctx, station);
     if (modbus_write_register(c->ctx, reg - 1, uint16_t(value & 0xFFFF)) != 1)
         return Failed(*c, errno);
