@@ -4,6 +4,7 @@
 // with a healthy and with a silent controller.
 
 #include "Simulator.h"
+#include "common/PacedLine.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "platform/modbus/modbus_link.h"
@@ -23,17 +24,8 @@
 
 namespace {
 
-struct Transaction { int requestChars; int answerChars; };
-// Reads of 64, 16 and 32 registers: 8-character requests, answers of
-// 5 + 2 x count characters.
-constexpr Transaction kPoll[] = {{8, 133}, {8, 37}, {8, 69}};
-
-double LineMs(int baud, const Transaction& t)
-{
-    const double charMs = 11000.0 / baud;
-    const double gapMs = baud > 19200 ? 1.75 : 3.5 * charMs;
-    return (t.requestChars + t.answerChars) * charMs + 2 * gapMs;
-}
+// Reads of 64, 16 and 32 registers.
+constexpr Transaction kPoll[] = {ReadTransaction(64), ReadTransaction(16), ReadTransaction(32)};
 
 // The longest time the event loop went without running while the poll ran
 // for the given time.
@@ -63,22 +55,9 @@ double LongestGapMs(int runMs)
 bool Run(int baudIndex, const std::string& dir)
 {
     const int baud = modbus::BaudRate(baudIndex);
-    zc4160sim::Options options;
-    options.linkPath = dir + "/line" + std::to_string(baud);
-    options.pacingBaud = baud;
-    options.processRunning = false;
-    zc4160sim::Simulator sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    const std::unique_ptr<zc4160sim::Simulator> sim = OpenPacedLine(baudIndex, dir);
+    if (!sim)
         return false;
-    }
-    setenv("ZC4160_PORT1", sim.linkPath().c_str(), 1);
-    const QString baudText = QString::number(baudIndex) + ": " + QString::number(baud) + " BPS";
-    if (OpenLink({"1 ", baudText, {false, false, true}, "1 "}) != 0) {
-        std::fprintf(stderr, "open failed\n");
-        return false;
-    }
 
     double lineMs = 0, longestTransactionMs = 0;
     for (const auto& t : kPoll) {
@@ -102,9 +81,9 @@ bool Run(int baudIndex, const std::string& dir)
     const double ratio = meanMs / lineMs;
 
     const double healthyGap = LongestGapMs(3000);
-    sim.setFault(zc4160sim::Fault::NoAnswer);
+    sim->setFault(zc4160sim::Fault::NoAnswer);
     const double silentGap = LongestGapMs(3000);
-    sim.setFault(zc4160sim::Fault::None);
+    sim->setFault(zc4160sim::Fault::None);
     ClosePort_Modbus(1);
 
     std::printf("%6d baud: line time of the three transactions %.1f ms, poll cycle %.1f ms "

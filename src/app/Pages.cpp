@@ -2,6 +2,7 @@
 
 #include "app/ssqx.h"
 #include "pages/ALM1.h"
+#include "program/Tech.h"
 
 #include <array>
 
@@ -15,7 +16,7 @@ struct PageWindow {
 // Each page's window, in the order of the enum; nullptr where the window is
 // not built yet.
 constexpr PageWindow kPageWindows[] = {
-    {Page::Tech, nullptr},
+    {Page::Tech, &ShowPage<Tech>},
     {Page::ALM1, &ShowPage<ALM1>},
     {Page::PIDC, nullptr},
     {Page::CONFIG1, nullptr},
