@@ -39,6 +39,38 @@ constexpr TwipsRect kCommand11{21630, 11130, 1470, 375};
 constexpr TwipsRect kCommand1{8160, 11220, 1485, 375};
 constexpr TwipsRect kStatusBar1{0, 11700, 23625, 345};
 
+// The profile's canvas and the labels around it.
+constexpr TwipsRect kCanvas{630, 1800, int(program::kCanvasWidth), int(program::kCanvasHeight)};
+constexpr int kLabelHeight = 255;
+// Value labels beside canvas heights 9008 - 1000 j, right-aligned against
+// the canvas, each with a tick from x 300 to the canvas.
+constexpr int kValueLabelTops[10] = {10830, 9780, 8790, 7830, 6840, 5850, 4860, 3840, 2850, 1860};
+constexpr int kValueLabelWidth = 675;
+constexpr int kValueLabelStep = 4000;   // the texts before the first redraw
+constexpr int kValueTickLeft = 300;
+// Time labels under canvas x = 1000 j, centred on where a label 300 wide
+// at these lefts would centre them (wide enough for five digits); ticks
+// from y 10860 to 11100 at x 660 + 998 j.
+constexpr int kTimeLabelLefts[16] = {480,  1440,  2460,  3450,  4440,  5430,  6450,  7440,
+                                     8430, 9450, 10440, 11460, 12420, 13440, 14430, 15270};
+constexpr int kTimeLabelTop = 11100;
+constexpr int kTimeLabelWidth = 600;
+constexpr int kTimeLabelCentre = 150;
+constexpr int kTimeTickLeft = 660;
+constexpr int kTimeTickStep = 998;
+constexpr int kTimeTickTop = 10860;
+struct Caption {
+    const char* text;
+    TwipsRect place;
+};
+constexpr Caption kLabel7[2] = {{"VALUE ", {0, 10200, 645, kLabelHeight}},
+                                {"时间   MIN", {1110, 11280, 1500, kLabelHeight}}};
+constexpr TwipsRect kLabel5{2820, 11280, 690, kLabelHeight};
+constexpr TwipsRect kLabel10{3510, 11280, 870, kLabelHeight};
+constexpr TwipsRect kLABEL11{4380, 11280, 1500, kLabelHeight};
+constexpr basic::Rgb kValueAxisColour{255, 0, 0};
+constexpr basic::Rgb kTimeAxisColour{0, 0, 255};
+
 constexpr basic::Rgb kCurveBack{255, 192, 128};
 constexpr basic::Rgb kReturnFace{255, 0, 0};
 constexpr basic::Rgb kFaultText{255, 0, 0};
@@ -58,6 +90,16 @@ void SetLoadCurrentCell(pages::ParameterGrid& grid)
         grid.Model().index(grid.Page().RowCount() - 1, pages::HelpColumn),
         QItemSelectionModel::NoUpdate);
     grid.setAutoScroll(autoScroll);
+}
+
+QFrame* Tick(QFrame::Shape shape, basic::Rgb colour, const TwipsRect& place, QWidget* parent)
+{
+    auto* line = new QFrame(parent);
+    line->setFrameShape(shape);
+    line->setFrameShadow(QFrame::Plain);
+    forms::SetTextColour(line, forms::Colour(colour));
+    PlaceTwips(line, place);
+    return line;
 }
 
 void ShowArray(pages::ParameterGrid& grid, std::span<const int32_t> values)
@@ -140,6 +182,8 @@ Tech::Tech()
     StatusBar1 = new pages::LiveValueBar(pages::TimeForm::Minutes, this);
     PlaceTwips(StatusBar1, kStatusBar1);
 
+    CreatePlot();
+
     Timer1.setInterval(program::BasicPage().timerMs);
     connect(&Timer1, &QTimer::timeout, this, &Tech::Timer1_Timer);
     connect(Command2, &QPushButton::clicked, this, &Tech::Command2_Click);
@@ -153,6 +197,44 @@ Tech::Tech()
     Form_Load();
 }
 
+void Tech::CreatePlot()
+{
+    for (size_t j = 0; j < Label6.size(); ++j) {
+        Label6[j] = new QLabel(QString::number(int(j) * kValueLabelStep), this);
+        Label6[j]->setAlignment(Qt::AlignRight | Qt::AlignTop);
+        PlaceTwips(Label6[j], {kCanvas.left - kValueLabelWidth, kValueLabelTops[j],
+                               kValueLabelWidth, kLabelHeight});
+        const int y = kCanvas.top + int(program::kCanvasHeight) - 1000 * int(j);
+        Line1[j] = Tick(QFrame::HLine, kValueAxisColour,
+                        {kValueTickLeft, y, kCanvas.left - kValueTickLeft, 15}, this);
+    }
+    for (size_t j = 0; j < Label8.size(); ++j) {
+        Label8[j] = new QLabel(this);
+        Label8[j]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        forms::SetTextColour(Label8[j], forms::Colour(kTimeAxisColour));
+        PlaceTwips(Label8[j], {kTimeLabelLefts[j] + kTimeLabelCentre - kTimeLabelWidth / 2,
+                               kTimeLabelTop, kTimeLabelWidth, kLabelHeight});
+        Line2[j] = Tick(QFrame::VLine, kTimeAxisColour,
+                        {kTimeTickLeft + kTimeTickStep * int(j), kTimeTickTop, 15,
+                         kTimeLabelTop - kTimeTickTop},
+                        this);
+    }
+    for (size_t i = 0; i < Label7.size(); ++i) {
+        Label7[i] = new QLabel(QString::fromUtf8(kLabel7[i].text), this);
+        forms::SetTextColour(Label7[i], forms::Colour(kValueAxisColour));
+        PlaceTwips(Label7[i], kLabel7[i].place);
+    }
+    Label5 = new QLabel(this);
+    PlaceTwips(Label5, kLabel5);
+    Label10 = new QLabel(this);
+    PlaceTwips(Label10, kLabel10);
+    LABEL11 = new QLabel(this);
+    PlaceTwips(LABEL11, kLABEL11);
+    // Created last: the canvas lies over the labels' ends that reach it.
+    pt1 = new program::ProfileCanvas(this);
+    pt1->setObjectName(QStringLiteral("pt1"));
+}
+
 void Tech::Form_Load()
 {
     // Every opening shows the defaults, not what an earlier visit read; the
@@ -164,7 +246,40 @@ void Tech::Form_Load()
     ShowValues();
     SetLoadCurrentCell(*MSFlexGrid1);
     SetLoadCurrentCell(*MSFlexGrid2);
+    // The empty frame; the time labels follow the durations of the last
+    // redraw of the run, which the plot's state keeps.
+    PlaceTwips(pt1, kCanvas);
+    pt1->Clear();
+    DrawPlotGrid();
+    DrawTimeAxis();
     Timer1.start();
+}
+
+void Tech::ShowTimeLabels(const std::array<QString, 16>& texts)
+{
+    for (size_t j = 0; j < Label8.size(); ++j)
+        Label8[j]->setText(texts[j]);
+}
+
+void Tech::DrawPlotGrid() { pt1->Draw(program::PlotGrid()); }
+
+void Tech::DrawTimeAxis() { ShowTimeLabels(program::DrawTimeAxis(State().Plot)); }
+
+void Tech::RedrawProfile()
+{
+    Kept& kept = State();
+    const program::ProfilePicture picture =
+        program::RedrawProfile(kept.Plot, kept.Values, StatusValues[0]);
+    Label5->setText(picture.Label5);
+    Label10->setText(picture.Label10);
+    LABEL11->setText(picture.LABEL11);
+    for (size_t j = 0; j < Label6.size(); ++j)
+        Label6[j]->setText(picture.Label6[j]);
+    setCursor(Qt::WaitCursor);
+    pt1->Clear();
+    ShowTimeLabels(picture.Label8);
+    pt1->Draw(picture.lines);
+    unsetCursor();
 }
 
 void Tech::Form_Unload() { Timer1.stop(); }
@@ -267,6 +382,7 @@ void Tech::Text2_KeyPress(int keyAscii)
     if (keyAscii != 13)
         return;
     CommitEdit(*MSFlexGrid2, State().Values.SegmentValues);
+    RedrawProfile();
 }
 
 void Tech::Timer1_Timer()

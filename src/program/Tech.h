@@ -6,13 +6,16 @@
 //
 // Unlike the parameter pages, the editor never reads on its timer: the
 // timer shows what the arrays hold, and only "读仪表" brings the
-// controller's values in.
+// controller's values in. Left of the segment grid the profile of the
+// curve is drawn anew at every Enter in the segment editor.
 
 #include "pages/LiveValueBar.h"
 #include "pages/ParameterGrid.h"
 #include "platform/forms/Forms.h"
+#include "program/ProfileCanvas.h"
 #include "program/ProgramMap.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
 #include <QTimer>
@@ -25,11 +28,12 @@ public:
     Tech();
 
     // What the editor keeps across " Esc 返回" and a reopen: the value
-    // arrays and the edit state that both grids share (EditRow, EditCol,
-    // EditValue).
+    // arrays, the edit state that both grids share (EditRow, EditCol,
+    // EditValue) and the profile's state.
     struct Kept {
         program::ProgramValues Values;
         pages::PageState Edit{0};
+        program::PlotState Plot;
     };
     static Kept& State();
 
@@ -52,6 +56,22 @@ public:
     pages::LiveValueBar* StatusBar1 = nullptr;
     QTimer Timer1;                               // 1000 ms, from the load
 
+    // The profile: its canvas and the labels around it.
+    program::ProfileCanvas* pt1 = nullptr;
+    std::array<QLabel*, 10> Label6{};            // value axis, bottom to top
+    std::array<QFrame*, 10> Line1{};             // its red ticks
+    std::array<QLabel*, 16> Label8{};            // time axis, left to right
+    std::array<QFrame*, 16> Line2{};             // its blue ticks
+    std::array<QLabel*, 2> Label7{};             // "VALUE ", "时间   MIN"
+    QLabel* Label5 = nullptr;                    // ProfileMax
+    QLabel* Label10 = nullptr;                   // ProfileMin
+    QLabel* LABEL11 = nullptr;                   // ValueStep
+
+    // The profile anew from the arrays: labels, grid, time axis, ramps.
+    void RedrawProfile();
+    void DrawPlotGrid();
+    void DrawTimeAxis();
+
     void Command2_Click();
     void Command27_Click();
     void MSFlexGrid1_Click();
@@ -73,4 +93,6 @@ private:
     // array.
     void CommitEdit(pages::ParameterGrid& grid, std::span<int32_t> values);
     void ShowFault(const QString& text);
+    void CreatePlot();
+    void ShowTimeLabels(const std::array<QString, 16>& texts);
 };

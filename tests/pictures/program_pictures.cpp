@@ -24,8 +24,8 @@ void FillProgram(program::ProgramValues& values)
     values.BasicValues[3] = 5;
 }
 
-// The editor as opened (program.png), and with a program shown and both
-// editors open (program-editing.png).
+// The editor as opened (program.png), and with a program shown and drawn
+// and both editors open (program-editing.png).
 TEST_F(ProgramPictures, Editor)
 {
     Tech::State() = Tech::Kept{};
@@ -35,6 +35,7 @@ TEST_F(ProgramPictures, Editor)
 
     FillProgram(Tech::State().Values);
     page.Timer1_Timer();
+    page.RedrawProfile();
     page.MSFlexGrid1->setCurrentIndex(page.MSFlexGrid1->Model().index(3, 1));
     page.MSFlexGrid1->clicked(page.MSFlexGrid1->Model().index(3, 1));
     page.MSFlexGrid2->setCurrentIndex(page.MSFlexGrid2->Model().index(1, 1));
@@ -43,6 +44,31 @@ TEST_F(ProgramPictures, Editor)
     page.FaultLabel->setText(QStringLiteral("写入失败 1018"));
     page.FaultLabel->show();
     pictures::Save(page, "program-editing.png");
+    forms::ClosePage(page);
+}
+
+// The profile of setpoints 1000 and 1100 with the start at 1000
+// (program-high.png), and of a freshly loaded program after one Enter
+// (program-zero.png).
+TEST_F(ProgramPictures, Profiles)
+{
+    Tech::State() = Tech::Kept{};
+    Tech& page = forms::Instance<Tech>();
+    page.show();
+    program::ProgramValues& values = Tech::State().Values;
+    values.BasicValues[9] = 1000;
+    for (size_t k = 0; k < 50; ++k) {
+        values.SegmentValues[10 * k + program::SetpointParameter] = k % 2 ? 1000 : 1100;
+        values.SegmentValues[10 * k + program::TimeParameter] = 5 + int32_t(k % 3);
+    }
+    page.Timer1_Timer();
+    page.RedrawProfile();
+    pictures::Save(page, "program-high.png");
+
+    program::LoadDefaults(values);
+    page.Timer1_Timer();
+    page.RedrawProfile();
+    pictures::Save(page, "program-zero.png");
     forms::ClosePage(page);
 }
 

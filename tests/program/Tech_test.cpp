@@ -1,6 +1,7 @@
 // The program editor on the simulated line: its load, "读仪表" and its
 // failure, typed values and their writes, the timer's table, both editors
-// open at once, the curve selection, and the way back.
+// open at once, the curve selection, the way back, and the profile drawn
+// at each Enter in the segment editor.
 
 #include "program/Tech.h"
 
@@ -47,6 +48,35 @@ protected:
         return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
     }
     static program::ProgramValues& Values() { return Tech::State().Values; }
+    // Whether the canvas shows red (a ramp) near a point in canvas units.
+    static bool RedNear(const Tech& page, double x, double y)
+    {
+        const QImage image = page.pt1->Image().toImage();
+        const int px = int(x * image.width() / program::kCanvasWidth);
+        const int py = int(y * image.height() / program::kCanvasHeight);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx) {
+                const QPoint at(std::clamp(px + dx, 0, image.width() - 1),
+                                std::clamp(py + dy, 0, image.height() - 1));
+                if (image.pixelColor(at) == QColor(255, 0, 0))
+                    return true;
+            }
+        return false;
+    }
+    static std::vector<QString> Texts(std::span<QLabel* const> labels)
+    {
+        std::vector<QString> texts;
+        for (const QLabel* label : labels)
+            texts.push_back(label->text());
+        return texts;
+    }
+    static std::vector<QString> Numbers(int count, int step, int width = 0)
+    {
+        std::vector<QString> texts;
+        for (int j = 0; j < count; ++j)
+            texts.push_back(QStringLiteral("%1").arg(j * step, width, 10, QLatin1Char('0')));
+        return texts;
+    }
     static void WaitMs(int ms)
     {
         QElapsedTimer wait;
@@ -479,6 +509,91 @@ TEST_F(ProgramEditor, ReturnAndReopen)
     EXPECT_FALSE(second.Text2->isVisible());
     LetTheLineSettle();
     EXPECT_TRUE((*line)->requests().empty());
+}
+
+// The load draws the empty frame: the grid, the time axis of the last
+// redraw (0 to 15 in a fresh run), the value labels' first texts.
+TEST_F(ProgramEditor, TheLoadDrawsTheEmptyFrame)
+{
+    Tech& page = Open();
+    EXPECT_EQ(page.pt1->geometry(), QRect(42, 120, 1001, 601));
+    EXPECT_EQ(Texts(page.Label6), Numbers(10, 4000));
+    EXPECT_EQ(Texts(page.Label8), Numbers(16, 1));
+    EXPECT_EQ(page.Label7[0]->text(), QStringLiteral("VALUE "));
+    EXPECT_EQ(page.Label7[1]->text(), QStringLiteral("时间   MIN"));
+    EXPECT_TRUE(page.Label5->text().isEmpty());
+    EXPECT_TRUE(page.Label10->text().isEmpty());
+    EXPECT_TRUE(page.LABEL11->text().isEmpty());
+    const QImage image = page.pt1->Image().toImage();
+    ASSERT_EQ(image.size(), QSize(1001, 601));
+    EXPECT_EQ(image.pixelColor(500, 300), QColor(Qt::white));
+    int gridPixels = 0;   // the dotted line at y = 0
+    for (int x = 0; x < 40; ++x)
+        gridPixels += image.pixelColor(x, 0) == QColor(64, 64, 0);
+    EXPECT_GT(gridPixels, 5);
+    EXPECT_FALSE(RedNear(page, 7500, 9008));
+}
+
+// Segments typed with Enter: the labels and the ramps of the worked
+// example; "读仪表" leaves the profile as it was drawn; a reopen shows the
+// time labels of the last redraw.
+TEST_F(ProgramEditor, EachEnterInTheSegmentEditorRedrawsTheProfile)
+{
+    Tech& page = Open();
+    const struct {
+        int row;
+        const char* typed;
+    } typed[] = {{1, "100"}, {3, "10"}, {11, "300"}, {13, "20"}, {21, "300"}, {23, "30"}};
+    for (const auto& t : typed) {
+        ClickCell(*page.MSFlexGrid2, t.row, 1);
+        TypeAndEnter(page.Text2, QString::fromUtf8(t.typed));
+    }
+    EXPECT_EQ(page.Label5->text(), QStringLiteral("300"));
+    EXPECT_EQ(page.Label10->text(), QStringLiteral("0"));
+    EXPECT_EQ(page.LABEL11->text(), QStringLiteral("40"));
+    EXPECT_EQ(Texts(page.Label6), Numbers(10, 40, 5));
+    EXPECT_EQ(Texts(page.Label8), Numbers(16, 5));
+    EXPECT_EQ(page.cursor().shape(), Qt::ArrowCursor);
+    EXPECT_TRUE(RedNear(page, 1000, 7758));    // the first ramp's middle
+    EXPECT_TRUE(RedNear(page, 9000, 1508));    // the soak
+    EXPECT_TRUE(RedNear(page, 12000, 5000));   // the drop at the end
+    EXPECT_FALSE(RedNear(page, 13000, 1508));
+
+    (*line)->setReg(1017, 999);
+    page.Command2->click();
+    page.Timer1_Timer();
+    EXPECT_EQ(Cell(*page.MSFlexGrid2, 1), QStringLiteral("999"));
+    EXPECT_EQ(page.Label5->text(), QStringLiteral("300"));
+    EXPECT_TRUE(RedNear(page, 9000, 1508));
+
+    page.Command11->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Tech& second = Open();
+    EXPECT_EQ(Texts(second.Label8), Numbers(16, 5));
+    EXPECT_EQ(Texts(second.Label6), Numbers(10, 4000));
+    EXPECT_TRUE(second.Label5->text().isEmpty());
+    EXPECT_EQ(Cell(*second.MSFlexGrid2, 1), QStringLiteral("0"));
+    EXPECT_FALSE(RedNear(second, 9000, 1508));
+}
+
+// A fresh load and one Enter: one flat line along the bottom edge, every
+// value label "00000", and the window still at work.
+TEST_F(ProgramEditor, AnAllZeroProgramIsOneFlatLine)
+{
+    Tech& page = Open();
+    ClickCell(*page.MSFlexGrid2, 5, 1);
+    PressKey(page.Text2, Qt::Key_Return);
+    EXPECT_EQ(Texts(page.Label6), std::vector<QString>(10, QStringLiteral("00000")));
+    EXPECT_EQ(page.LABEL11->text(), QStringLiteral("0"));
+    EXPECT_TRUE(RedNear(page, 0, 9008));
+    EXPECT_FALSE(RedNear(page, 7500, 9008));   // all 50 ramps are one point at x 0
+    ClickCell(*page.MSFlexGrid2, 3, 1);   // segment 1 lasts 15: a line to x 7500
+    TypeAndEnter(page.Text2, QStringLiteral("15"));
+    EXPECT_EQ(page.Label8[1]->text(), QStringLiteral("2"));
+    EXPECT_TRUE(RedNear(page, 3000, 9008));
+    EXPECT_TRUE(RedNear(page, 7500, 9008));
+    EXPECT_FALSE(RedNear(page, 9000, 9008));
+    EXPECT_TRUE(forms::IsLoaded<Tech>());
 }
 
 } // namespace
