@@ -1,11 +1,14 @@
 #pragma once
-// The simulated controller on a fresh pseudo-terminal, paced at the real
-// rate of a baud index, with port 1 opened to it as "打开" opens it; and the
-// physical line time of one transaction on such a line.
+// A simulated controller paced at a real line rate, with the station's port
+// 1 opened on it, and the physical time of Modbus RTU transactions on that
+// line: 11-bit characters and the silent gap of 3.5 characters (1.75 ms
+// above 19200 baud) before each frame, as the simulator paces its answers.
 
 #include "Simulator.h"
 #include "device/DeviceLink.h"
 #include "platform/modbus/modbus_link.h"
+
+#include <QString>
 
 #include <cstdio>
 #include <cstdlib>
@@ -17,8 +20,10 @@ struct Transaction {
     int answerChars;
 };
 
-// Request and answer in 11-bit characters, each after the silent gap that
-// opens a frame (3.5 characters, 1.75 ms above 19200 baud).
+// A read of count registers: an 8-character request, an answer of
+// 5 + 2 x count characters.
+constexpr Transaction ReadTransaction(int count) { return {8, 5 + 2 * count}; }
+
 inline double LineMs(int baud, const Transaction& t)
 {
     const double charMs = 11000.0 / baud;
@@ -26,8 +31,9 @@ inline double LineMs(int baud, const Transaction& t)
     return (t.requestChars + t.answerChars) * charMs + 2 * gapMs;
 }
 
-// The simulator linked at dir/line<baud> with port 1 open to it, or nothing
-// (said on standard error).
+// The simulator on a new line in dir, paced at the rate of the baud index,
+// its process standing still, and port 1 opened on it at that rate with
+// even parity; nothing when either fails.
 inline std::unique_ptr<zc4160sim::Simulator> StartPacedLine(int baudIndex, const std::string& dir)
 {
     const int baud = modbus::BaudRate(baudIndex);

@@ -5,6 +5,7 @@
 // values again after a burst of garbage answers.
 
 #include "Simulator.h"
+#include "common/PacedLine.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "platform/modbus/modbus_link.h"
@@ -16,7 +17,6 @@
 #include <QLoggingCategory>
 #include <QTimer>
 
-#include "../common/PacedLine.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -27,9 +27,8 @@
 
 namespace {
 
-// Reads of 64, 16 and 32 registers: 8-character requests, answers of
-// 5 + 2 x count characters.
-constexpr Transaction kPoll[] = {{8, 133}, {8, 37}, {8, 69}};
+// Reads of 64, 16 and 32 registers.
+constexpr Transaction kPoll[] = {ReadTransaction(64), ReadTransaction(16), ReadTransaction(32)};
 
 // The longest time the event loop went without running while the poll ran
 // for the given time.

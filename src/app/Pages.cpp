@@ -6,6 +6,7 @@
 #include "pages/FenzuPID.h"
 #include "pages/Fenzuout1.h"
 #include "pages/PIDC.h"
+#include "program/Tech.h"
 #include "settings/EtheernetSET.h"
 #include "settings/TimeSet.h"
 
@@ -21,7 +22,7 @@ struct PageWindow {
 // Each page's window, in the order of the enum; nullptr where the window is
 // not built yet.
 constexpr PageWindow kPageWindows[] = {
-    {Page::Tech, nullptr},
+    {Page::Tech, &ShowPage<Tech>},
     {Page::ALM1, &ShowPage<ALM1>},
     {Page::PIDC, &ShowPage<PIDC>},
     {Page::CONFIG1, &ShowPage<CONFIG1>},

@@ -42,6 +42,9 @@ ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layo
     horizontalHeader()->setHighlightSections(false);
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setStretchLastSection(false);
+    // The layout's widths hold even where they are narrower than the
+    // header's own minimum for its font (a register column of 550 twips).
+    horizontalHeader()->setMinimumSectionSize(1);
     for (int c = 0; c < kColumns; ++c)
         setColumnWidth(c, basic::TwipsToPixels(layout.widthsTwips[size_t(c)]));
     // Rows a fifth higher than the font's em, as a grid sizes them for its
@@ -113,11 +116,11 @@ void ParameterGrid::OnClicked(const QModelIndex& index)
     emit Click();
 }
 
-void ParameterGrid::ShowCellEditor()
+bool ParameterGrid::ShowCellEditor()
 {
     const int row = currentRow_, column = currentCol_;
     if (row < 1)
-        return;
+        return false;
     if (hintList_) {
         const bool listed = column == HelpColumn
                             && std::find(hintRows_.begin(), hintRows_.end(), row) != hintRows_.end();
@@ -136,7 +139,7 @@ void ParameterGrid::ShowCellEditor()
         }
     }
     if (column != ValueColumn)
-        return;
+        return false;
     PageState& state = model_.State();
     state.EditRow = row;
     state.EditCol = column;
@@ -147,15 +150,18 @@ void ParameterGrid::ShowCellEditor()
     PlaceOverCell(editor_, row, ValueColumn);
     editor_->setFocus();
     editor_->selectAll();
+    return true;
 }
 
-std::optional<int32_t> ParameterGrid::CommitCellEdit()
+std::optional<int32_t> ParameterGrid::CommitCellEdit(CellEntry* parsed)
 {
     const int row = editingRow_;
     if (row < 1 || !editor_->isVisible())
         return std::nullopt;
     const PageDescription& page = model_.Page();
     const CellEntry entry = ParseCellEntry(page, row, editor_->text(), model_.State().EditValue);
+    if (parsed)
+        *parsed = entry;
     std::optional<int32_t> result;
     auto write = [&] {
         if (entry.value)

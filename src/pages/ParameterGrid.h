@@ -73,12 +73,14 @@ public:
     forms::DropDownList* HintList() const { return hintList_; }
 
     // The click handler's step (MSFlexGridN_Click): acts on the current cell.
-    void ShowCellEditor();
+    // Returns whether the editor was laid over a value cell.
+    bool ShowCellEditor();
     // Enter in the editor: the page's steps in its order (parse, write with
     // the any-negative repeat, echo into the cell under the editor, editor
     // hidden). Returns the write's final result, or nothing when no value
-    // was sent.
-    std::optional<int32_t> CommitCellEdit();
+    // was sent; parsed, when given, receives what the parse made of the
+    // text (left as it was when the editor was not open).
+    std::optional<int32_t> CommitCellEdit(CellEntry* parsed = nullptr);
     // The timer's read of the page's block (see ParameterModel).
     bool RefreshPage() { return model_.RefreshPage(); }
 

@@ -48,6 +48,7 @@ CellEntry ParseCellEntry(const PageDescription& page, int row, const QString& te
     CellEntry entry{basic::PlainTextDouble(typed), std::nullopt};
     switch (page.typedValue) {
     case TypedValue::Double:
+        entry.typed = typed;
         entry.value = RegisterValue(decimal ? typed * 10 : typed);
         break;
     case TypedValue::Single: {
@@ -56,6 +57,7 @@ CellEntry ParseCellEntry(const PageDescription& page, int row, const QString& te
         if (!std::isfinite(typed) || std::fabs(typed) > std::numeric_limits<float>::max())
             break;
         float single = static_cast<float>(typed);
+        entry.typed = single;
         if (decimal)
             single = single * 10.0f;
         editValue = single;
@@ -67,6 +69,7 @@ CellEntry ParseCellEntry(const PageDescription& page, int row, const QString& te
         if (!whole)
             break;
         editValue = *whole;
+        entry.typed = *whole;
         entry.value = RegisterValue(decimal ? double(*whole) * 10 : double(*whole));
         break;
     }

@@ -80,6 +80,10 @@ struct CellEntry {
     // lies outside -32768..32767 (every register reads back sign-extended,
     // so any other value would reach the controller as another number).
     std::optional<int32_t> value;
+    // The parsed number as the page holds it (its typed form: a double, a
+    // single or a whole number), before the ten-times rule; nothing when
+    // it does not fit that form.
+    std::optional<double> typed = std::nullopt;
 };
 
 // The parse of Enter: the leading number; held in the page's typed form

@@ -189,10 +189,13 @@ TEST(SimFrames, PacedAnswersArriveACharacterAtATimeAndGarbageKeepsTheirLength)
         EXPECT_EQ(sound.bytes, WithCrc(Bytes(sound.bytes.begin(), sound.bytes.end() - 2)));
         EXPECT_EQ(garbage.bytes.size(), sound.bytes.size());
         EXPECT_NE(garbage.bytes, WithCrc(Bytes(garbage.bytes.begin(), garbage.bytes.end() - 2)));
-        // Spread over the answer's line time: a reader that is late to
-        // wake makes the spread shorter, so only half of it is asked for.
+        // Spread over the answer's line time: a reader, or the simulator,
+        // late to wake makes the spread shorter, so only half of it is
+        // asked for, and only of a long answer (on a busy machine the few
+        // characters of a short one can all fall due while a thread sleeps).
         for (const auto* a : {&sound, &garbage})
-            EXPECT_GE(a->spread, character * int64_t(a->bytes.size() - 1) / 2);
+            if (a->bytes.size() >= 32)
+                EXPECT_GE(a->spread, character * int64_t(a->bytes.size() - 1) / 2);
     }
 
     // A request sent while a bad answer is still coming in is rushed; one

@@ -142,6 +142,34 @@ TEST(PageDescription, EditValueKeepsWhatItHeldWhenTheNumberDoesNotFit)
     EXPECT_EQ(editValue, 2.0);
 }
 
+// The typed number as the page holds it, before the ten-times rule: what a
+// page that keeps the typed value beside the register (the program editor)
+// stores; nothing where the number does not fit the page's form.
+TEST(PageDescription, TheTypedNumberBeforeScaling)
+{
+    constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
+                                      ValueText::Single, TypedValue::Single,
+                                      pages::EnterOrder::EchoHideWrite, 1000};
+    const std::optional<double> none;
+    const struct {
+        const PageDescription* page;
+        int row;
+        const char* typed;
+        std::optional<double> held;
+    } cases[] = {
+        {&kIntoOne, 3, "12.34", 12.34},       {&kIntoZero, 1, "7abc", 7.0},
+        {&kSingle, 3, "1.5", 1.5},            {&kSingle, 3, "0.1", double(0.1f)},
+        {&kSingle, 1, "1e39", none},          {&kSingle, 3, "4000", 4000.0},
+        {&kFromBase, 1, "2.5", 2.0},          {&kFromBase, 1, "1e10", none},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        double editValue = 0;
+        EXPECT_EQ(pages::ParseCellEntry(*c.page, c.row, QString::fromUtf8(c.typed), editValue).typed,
+                  c.held);
+    }
+}
+
 class PageModel : public testing::Test {
 protected:
     void SetUp() override
