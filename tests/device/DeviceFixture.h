@@ -42,4 +42,18 @@ inline LinkSelection DefaultSelection()
     return {"1 ", "3: 38400 BPS", {false, false, true}, "1 "};
 }
 
+// The station as at start-up with "打开" pressed on the default selection,
+// port 1 on a simulated controller whose process stands still.
+class LinkTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ResetStation();
+        ASSERT_TRUE(line.started());
+        ASSERT_EQ(OpenLink(DefaultSelection()), 0);
+    }
+    void TearDown() override { ResetStation(); }
+    SimLine line{1};
+};
+
 } // namespace testsupport

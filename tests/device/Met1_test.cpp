@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <set>
 
-using testsupport::SimLine;
 using zc4160sim::Fault;
 using zc4160sim::Request;
 
@@ -15,17 +14,7 @@ namespace {
 
 const std::vector<Request> kOneTick = {{1, 3, 0, 64}, {1, 3, 64, 16}, {1, 3, 300, 32}};
 
-class LivePoll : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        testsupport::ResetStation();
-        ASSERT_TRUE(line.started());
-        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
-    }
-    void TearDown() override { testsupport::ResetStation(); }
-    SimLine line{1};
-};
+using LivePoll = testsupport::LinkTest;
 
 } // namespace
 

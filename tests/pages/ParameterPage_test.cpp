@@ -12,7 +12,6 @@ using pages::PageDescription;
 using pages::ParameterRow;
 using pages::TypedValue;
 using pages::ValueText;
-using testsupport::SimLine;
 
 namespace {
 
@@ -170,15 +169,8 @@ TEST(PageDescription, TheTypedNumberBeforeScaling)
     }
 }
 
-class PageModel : public testing::Test {
+class PageModel : public testsupport::LinkTest {
 protected:
-    void SetUp() override
-    {
-        testsupport::ResetStation();
-        ASSERT_TRUE(line.started());
-        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
-    }
-    void TearDown() override { testsupport::ResetStation(); }
     std::vector<QString> Values(const pages::ParameterModel& m)
     {
         std::vector<QString> v;
@@ -186,7 +178,6 @@ protected:
             v.push_back(m.ValueText(row));
         return v;
     }
-    SimLine line{1};
     pages::PageState state{51};
 };
 

@@ -11,7 +11,6 @@
 using program::BasicPage;
 using program::ProgramValues;
 using program::SegmentPage;
-using testsupport::SimLine;
 using zc4160sim::Fault;
 
 namespace {
@@ -102,17 +101,7 @@ TEST(ProgramMap, RatesAreTenthsRoundedHalfToEven)
         EXPECT_EQ(program::RateFromRegister(c.reg), c.rate) << c.reg;
 }
 
-class ProgramRead : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        testsupport::ResetStation();
-        ASSERT_TRUE(line.started());
-        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
-    }
-    void TearDown() override { testsupport::ResetStation(); }
-    SimLine line{1};
-};
+using ProgramRead = testsupport::LinkTest;
 
 TEST_F(ProgramRead, NineReadsInOrderWithTheirProgress)
 {
