@@ -128,6 +128,7 @@ std::optional<Fault> ParseFault(std::string_view name)
 Simulator::Simulator(Options options) : options_(std::move(options))
 {
     pacingBaud_.store(options_.pacingBaud);
+    burstMs_.store(options_.deliveryBurstMs);
     processRunning_.store(options_.processRunning);
     for (const RegisterBlock& block : PowerUpBlocks())
         for (size_t i = 0; i < block.values.size(); ++i)
@@ -510,24 +511,42 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     // frame gap before it sends again. A request already waiting when the
     // answer began was sent before the master could know (after its
     // timeout). One that shows up while the answer goes out, less than a gap
-    // after the character before, was rushed; if this thread itself was late
-    // to send that character, the line really was quiet that long and the
-    // request is given the benefit of the doubt. The run loop watches the gap
-    // after the last character.
+    // after the master last received something, was rushed; if this thread
+    // itself was late to hand that over, the master really saw that long a
+    // pause and the request is given the benefit of the doubt. The run loop
+    // watches the gap after the last character.
+    //
+    // With delivery bursts the characters still cross the line one by one,
+    // but the master receives those that have crossed only at each burst, as
+    // from a USB adapter; the pause between two bursts is no silence on the
+    // line.
     const bool bad = fault == Fault::DamagedCrc || fault == Fault::Exception
                      || fault == Fault::OtherStation || fault == Fault::Garbage;
+    const auto burst = std::chrono::milliseconds(burstMs_.load());
+    const auto rushedWithin = FrameGap(baud) + burst;
     bool requestSeen = !bad;
     Clock::time_point lastSent;
-    for (size_t i = 0; i < frame.size(); ++i) {
-        std::this_thread::sleep_until(start + int64_t(i + 1) * character);
+    for (size_t i = 0; i < frame.size();) {
+        // The characters handed over together: all that have crossed the
+        // line by the next burst.
+        auto handOver = start + int64_t(i + 1) * character;
+        size_t end = i + 1;
+        if (burst.count() > 0) {
+            const auto sinceStart = handOver - start;
+            handOver = start + ((sinceStart + burst - Clock::duration(1)) / burst) * burst;
+            while (end < frame.size() && start + int64_t(end + 1) * character <= handOver)
+                ++end;
+        }
+        std::this_thread::sleep_until(handOver);
         const auto now = Clock::now();
         if (!requestSeen && inputWaiting()) {
             requestSeen = true;
-            if (i > 0 && now - lastSent < FrameGap(baud))
+            if (i > 0 && now - lastSent < rushedWithin)
                 ++rushed_;
         }
         lastSent = now;
-        [[maybe_unused]] auto n = ::write(master_, &frame[i], 1);
+        [[maybe_unused]] auto n = ::write(master_, &frame[i], end - i);
+        i = end;
     }
     lineFree_ = lastSent;
     watchQuiet_ = requestSeen ? Clock::time_point{} : lastSent + FrameGap(baud);

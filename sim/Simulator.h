@@ -58,6 +58,11 @@
 //   master that did not wait for the line to fall quiet after a bad answer.
 //   Where the simulator itself was late to send a character, the line really
 //   was quiet that long, and a request then is not counted.
+//   setDeliveryBursts(ms) hands a paced answer over as a USB adapter does:
+//   the characters still cross the line one by one, but the master gets
+//   those that have crossed only every ms milliseconds, so that it sees
+//   pauses inside an answer; a request that comes in between two bursts of
+//   a bad answer counts as rushed.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -102,6 +107,7 @@ struct Options {
     std::string linkPath;      // symbolic link made to the line
     int station = 1;           // address the simulator answers
     int pacingBaud = 0;        // 0: answer at once
+    int deliveryBurstMs = 0;   // paced answers handed over in bursts this far apart; 0: by the character
     bool processRunning = true;
 };
 
@@ -137,6 +143,7 @@ public:
     Fault fault() const { return fault_.load(); }
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
+    void setDeliveryBursts(int ms) { burstMs_.store(ms); }
     unsigned rushedRequests() const { return rushed_.load(); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
@@ -163,6 +170,7 @@ private:
     std::atomic<Fault> fault_{Fault::None};
     std::atomic<unsigned> silentNext_{0};
     std::atomic<int> pacingBaud_{0};
+    std::atomic<int> burstMs_{0};
     std::atomic<bool> processRunning_{true};
     std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};

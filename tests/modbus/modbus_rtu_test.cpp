@@ -12,6 +12,7 @@ using zc4160sim::Request;
 
 namespace {
 
+constexpr int kBaud19200 = 2;
 constexpr int kBaud38400 = 3;
 constexpr int kEven = 2;
 
@@ -134,14 +135,29 @@ TEST_F(ModbusLine, EveryFaultReturnsItsCodeInTimeAndTheNextCallAfterItSucceeds)
 
 // On a line paced at the real rate the rest of a bad answer is still coming
 // in when the master has seen enough of it to give up, and a late answer
-// may be waiting when the next request is due.
-TEST(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
+// may be waiting when the next request is due. Through a USB adapter the
+// answer arrives in bursts, with pauses longer than a frame gap while the
+// line is still busy.
+struct PacedLineCase {
+    const char* name;
+    int baud, baudIndex, burstMs;
+};
+
+class ModbusPacedLine : public ::testing::TestWithParam<PacedLineCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Delivery, ModbusPacedLine,
+                         ::testing::Values(PacedLineCase{"ByTheCharacter", 38400, kBaud38400, 0},
+                                           PacedLineCase{"InUsbBursts", 19200, kBaud19200, 16}),
+                         [](const auto& p) { return std::string(p.param.name); });
+
+TEST_P(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
 {
     zc4160sim::Options paced;
-    paced.pacingBaud = 38400;
+    paced.pacingBaud = GetParam().baud;
+    paced.deliveryBurstMs = GetParam().burstMs;
     SimLine line{1, paced};
     ASSERT_TRUE(line.started());
-    ASSERT_EQ(OpenPort_Modbus(1, kBaud38400, kEven), 0);
+    ASSERT_EQ(OpenPort_Modbus(1, GetParam().baudIndex, kEven), 0);
     // Calls made while the fault lasts: the poll's three reads and a
     // command's write, twice; only one read for a late answer, which the
     // simulator sends while the master already waits for the next one.

@@ -193,9 +193,11 @@ TEST(SimFrames, PacedAnswersArriveACharacterAtATimeAndGarbageKeepsTheirLength)
         // late to wake makes the spread shorter, so only half of it is
         // asked for, and only of a long answer (on a busy machine the few
         // characters of a short one can all fall due while a thread sleeps).
-        for (const auto* a : {&sound, &garbage})
-            if (a->bytes.size() >= 32)
+        for (const auto* a : {&sound, &garbage}) {
+            if (a->bytes.size() >= 32) {
                 EXPECT_GE(a->spread, character * int64_t(a->bytes.size() - 1) / 2);
+            }
+        }
     }
 
     // A request sent while a bad answer is still coming in is rushed; one

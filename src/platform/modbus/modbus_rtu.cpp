@@ -41,9 +41,12 @@ constexpr int32_t kTimeoutMarginMs = 100;
 // Between two bytes of one answer: generous for USB adapters that hand the
 // bytes over in bursts, short against an answer that breaks off.
 constexpr int32_t kByteTimeoutMs = 50;
-// A frame ends with 3.5 characters of silence; below 2 ms the kernel's and
-// the adapters' own latencies would fake a silence that is not there.
-constexpr int64_t kMinQuietUs = 2000;
+// A frame ends with 3.5 characters of silence on the line. What we receive
+// lags the line, and unevenly: USB adapters hand bytes over in bursts (every
+// 16 ms on common ones), and a busy kernel holds them a few milliseconds
+// more. A pause in what arrives here is silence on the line only once it
+// outlasts that lag too.
+constexpr int64_t kDeliveryLagUs = 20000;
 
 struct Connection {
     modbus_t* ctx = nullptr;
@@ -227,12 +230,12 @@ void Report(const CallRecord& r)
         observer(r);
 }
 
-// 3.5 characters at the baud rate, at least 2 ms and at most the byte
+// 3.5 characters at the baud rate and the delivery lag, at most the byte
 // timeout (beyond it libmodbus itself takes a pause for the end of an answer).
 int64_t QuietUs(int32_t baud)
 {
     const int64_t us = (int64_t(35) * kBitsPerCharacter * 1000000 + 10LL * baud - 1) / (10LL * baud);
-    return std::clamp<int64_t>(us, kMinQuietUs, int64_t(kByteTimeoutMs) * 1000);
+    return std::min<int64_t>(us + kDeliveryLagUs, int64_t(kByteTimeoutMs) * 1000);
 }
 
 int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
