@@ -24,11 +24,16 @@ struct Transaction {
 // 5 + 2 x count characters.
 constexpr Transaction ReadTransaction(int count) { return {8, 5 + 2 * count}; }
 
+// The characters alone, without the gaps.
+inline double CharactersMs(int baud, const Transaction& t)
+{
+    return (t.requestChars + t.answerChars) * 11000.0 / baud;
+}
+
 inline double LineMs(int baud, const Transaction& t)
 {
-    const double charMs = 11000.0 / baud;
-    const double gapMs = baud > 19200 ? 1.75 : 3.5 * charMs;
-    return (t.requestChars + t.answerChars) * charMs + 2 * gapMs;
+    const double gapMs = baud > 19200 ? 1.75 : 3.5 * 11000.0 / baud;
+    return CharactersMs(baud, t) + 2 * gapMs;
 }
 
 // The simulator on a new line in dir, paced at the rate of the baud index,

@@ -3,7 +3,9 @@
 // writes, each after a yield) through the windows' own handlers against the
 // simulated controller paced at 38400 and 9600 baud, and prints each as a
 // ratio of the physical line time of its transactions: 11-bit characters,
-// request and answer, and the silent gap before each frame.
+// request and answer, and the silent gap before each frame. No master can
+// leave the gaps out; the ratio to the characters alone is printed beside
+// it, to show what they cost.
 
 #include "device/Met1.h"
 #include "exchange/Inport1.h"
@@ -34,11 +36,15 @@ constexpr int kReads = 3;
 constexpr int kWrites = 161;
 constexpr int kRuns = 5;
 
-void Report(int baud, const char* what, double meanMs, double lineMs, double target)
+void Report(int baud, const char* what, double meanMs, int count, const Transaction& t,
+            double target)
 {
+    const double lineMs = count * LineMs(baud, t);
     const double ratio = meanMs / lineMs;
-    std::printf("%6d baud: %-32s %8.1f ms, line time %8.1f ms, ratio %.3f (target <= %.2f) %s\n",
-                baud, what, meanMs, lineMs, ratio, target, ratio <= target ? "ok" : "MISSED");
+    std::printf("%6d baud: %-32s %8.1f ms, line time %8.1f ms, ratio %.3f (target <= %.2f) %s; "
+                "to the characters alone %.3f\n",
+                baud, what, meanMs, lineMs, ratio, target, ratio <= target ? "ok" : "MISSED",
+                meanMs / (count * CharactersMs(baud, t)));
 }
 
 bool Run(int baudIndex, const std::string& dir, mscom& recorder)
@@ -77,8 +83,8 @@ bool Run(int baudIndex, const std::string& dir, mscom& recorder)
         return false;
     }
 
-    Report(baud, "export, 3 reads of 64", exportMs, kReads * LineMs(baud, kRead64), 1.05);
-    Report(baud, "import, 161 writes with yields", importMs, kWrites * LineMs(baud, kWrite), 1.10);
+    Report(baud, "export, 3 reads of 64", exportMs, kReads, kRead64, 1.05);
+    Report(baud, "import, 161 writes with yields", importMs, kWrites, kWrite, 1.10);
     return true;
 }
 

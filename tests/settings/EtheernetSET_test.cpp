@@ -38,7 +38,7 @@ protected:
                                              "255", "0",   "192", "168", "1",   "1"};
 };
 
-// The third look from the line, opening: one read of twelve, the
+// From the line, opening: one read of twelve, the
 // boxes filled from it, then silence.
 TEST_F(EtheernetSETTest, LoadReadsOnceAndThenNothing)
 {
@@ -127,7 +127,7 @@ TEST_F(EtheernetSETTest, KeyboardOrderAndFocus)
     }
 }
 
-// The third look, writing: the IP group's four octets ascending,
+// From the line, writing: the IP group's four octets ascending,
 // 254.5 as 254, then the reload, which also replaces what was typed and
 // not sent in another group.
 TEST_F(EtheernetSETTest, GroupWriteSendsFourAndReloadsAllTwelve)

@@ -52,7 +52,7 @@ protected:
     }
 };
 
-// The first look from the line, in real time: nothing at load, the
+// From the line, in real time: nothing at load, the
 // first read of 3001 to 3008 at about 0.8 s and shown within a second,
 // reads going on while paused with the display frozen, and none after the
 // return.
@@ -204,7 +204,7 @@ TEST_F(TimeSetTest, ReopenRefreshesAndShowsTheLastRead)
     EXPECT_TRUE(ShowsSetClock(Texts(page->T_Label)));
 }
 
-// The second look from the line: "DOWN" tests its row on the
+// From the line: "DOWN" tests its row on the
 // number as typed, "一键下载" sends the six typed fields in order or, with
 // one out of range, nothing.
 TEST_F(TimeSetTest, ButtonsSendTypedFieldsOnlyWithinRange)
