@@ -23,13 +23,6 @@ namespace exchange {
 
 // ---- Texts ---------------------------------------------------------------
 
-// A number through a digit pattern of integerDigits zeros, a point and
-// decimals zeros ("00000.0000" is 5, 4; "0.00" is 1, 2): the number as its
-// 15 significant digits read, rounded to the decimals with halves away from
-// zero, the integer part padded with zeros. 0.625 shows "0.63" although the
-// double computed for it may lie a hair below.
-QString DigitPatternText(double value, int integerDigits, int decimals);
-
 // An import's progress: p in the pattern "0.00" followed by "%".
 QString PercentText(double percent);
 

@@ -33,6 +33,9 @@ ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layo
 
     setFont(forms::SongFont(layout.fontPoints));
     setWordWrap(layout.wordWrap);
+    // A text wider than its cell is cut at the cell's edge, as a grid does,
+    // not shortened with an ellipsis.
+    setTextElideMode(Qt::ElideNone);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setSelectionBehavior(QAbstractItemView::SelectItems);

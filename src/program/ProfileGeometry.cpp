@@ -82,9 +82,7 @@ std::array<QString, 16> DrawTimeAxis(PlotState& s)
 
 QString FiveDigits(float value)
 {
-    const double whole = std::round(double(value));
-    const QString digits = QStringLiteral("%1").arg(std::fabs(whole), 5, 'f', 0, QLatin1Char('0'));
-    return whole < 0 ? QLatin1Char('-') + digits : digits;
+    return basic::DigitPatternText(double(value), 5, 0);
 }
 
 ProfilePicture RedrawProfile(PlotState& s, const ProgramValues& values, float pv)

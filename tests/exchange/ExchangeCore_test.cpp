@@ -9,6 +9,7 @@
 #include "exchange/ExchangeCore.h"
 #include "exchange/ExchangeShared.h"
 #include "platform/basic/daynumbers.h"
+#include "platform/basic/numbers.h"
 #include "trend/mscom.h"
 
 #include <memory>
@@ -57,7 +58,7 @@ TEST(ExchangeTexts, DigitPatternRoundsTheFifteenDigitsAPersonReads)
         {0, 5, 4, "00000.0000"},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(DigitPatternText(c.value, c.integers, c.decimals), QString::fromUtf8(c.text))
+        EXPECT_EQ(basic::DigitPatternText(c.value, c.integers, c.decimals), QString::fromUtf8(c.text))
             << c.value;
 }
 

@@ -157,15 +157,23 @@ TEST_F(AlarmPage, AFailedWriteIsSentTwice)
 // Enter and keypad Enter commit; Esc does nothing; a click on another value
 // cell moves the editor with that cell's text and drops the typing; a
 // click on a register, range or help cell leaves it open with its text, and
-// Enter then writes the row under it; scrolling moves it with its cell.
+// Enter then writes the row under it; scrolling moves it with its cell; a
+// read rewrites the cell under it but not the typing.
 TEST_F(AlarmPage, EditorRules)
 {
     ALM1& page = Open();
     page.Timer1.stop();
     pages::ParameterGrid& grid = *page.MSFlexGrid1;
+
+    // Before the first read a value cell is empty, and Enter there sends 0.
+    ClickCell(grid, 7, 1);
+    EXPECT_TRUE(page.Text1->text().isEmpty());
+    PressKey(page.Text1, Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{607, 0}}));
+
     grid.Model().SetValueText(5, QStringLiteral("20"));
     grid.Model().SetValueText(6, QStringLiteral("3"));
-
     ClickCell(grid, 5, 1);
     EXPECT_TRUE(page.Text1->isVisible());
     EXPECT_EQ(page.Text1->text(), QStringLiteral("20"));
@@ -198,18 +206,20 @@ TEST_F(AlarmPage, EditorRules)
     QCoreApplication::processEvents();
     EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
 
+    // A read while the editor is open rewrites the cell under it and leaves
+    // the typing alone.
+    (*line)->setReg(606, 77);
+    ASSERT_TRUE(page.Timer1_Timer());
+    EXPECT_EQ(Values(page)[5], QStringLiteral("77"));
+    EXPECT_TRUE(page.Text1->isVisible());
+    EXPECT_EQ(page.Text1->text(), QStringLiteral("4"));
+
     (*line)->clearRequests();
     PressKey(page.Text1, Qt::Key_Enter, Qt::KeypadModifier);
     LetTheLineSettle();
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{606, 4}}));
     EXPECT_FALSE(page.Text1->isVisible());
-    // Before the first read a value cell is empty, and Enter there sends 0.
-    (*line)->clearRequests();
-    ClickCell(grid, 7, 1);
-    EXPECT_TRUE(page.Text1->text().isEmpty());
-    PressKey(page.Text1, Qt::Key_Return);
-    LetTheLineSettle();
-    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{607, 0}}));
+    EXPECT_EQ(Values(page)[5], QStringLiteral("4"));
 }
 
 // EditRow, EditCol and PageBuffer outlive the window; a reopen shows fresh

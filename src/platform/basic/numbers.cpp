@@ -19,6 +19,14 @@ locale_t CLocale()
     return c;
 }
 
+qint64 PowerOfTen(int n)
+{
+    qint64 p = 1;
+    while (n-- > 0)
+        p *= 10;
+    return p;
+}
+
 } // namespace
 
 double LeadingNumber(const QString& text)
@@ -137,6 +145,35 @@ QString PlainText(float value)
 QString PlainTextDouble(double value)
 {
     return plain(value, 15);
+}
+
+QString DigitPatternText(double value, int integerDigits, int decimals)
+{
+    if (!std::isfinite(value))
+        return basic::PlainTextDouble(value);
+    // |value| = digits x 10^(exponent - 14), digits the 15 significant
+    // digits; value x 10^decimals = digits x 10^shift.
+    const QString e = QString::number(std::fabs(value), 'e', 14);
+    const qsizetype at = e.indexOf(u'e');
+    const qint64 digits = QString(e.left(at)).remove(u'.').toLongLong();
+    const int shift = e.mid(at + 1).toInt() - 14 + decimals;
+    qint64 scaled = 0;
+    if (shift > 3) {
+        // Beyond 10^18 no pattern of the station's reaches; plain digits.
+        return QString::number(value, 'f', decimals);
+    } else if (shift >= 0) {
+        scaled = digits * PowerOfTen(shift);
+    } else if (shift >= -15) {
+        const qint64 unit = PowerOfTen(-shift);
+        scaled = digits / unit + ((digits % unit) * 2 >= unit ? 1 : 0);
+    }
+    const qint64 unit = PowerOfTen(decimals);
+    QString text = QString::number(scaled / unit).rightJustified(integerDigits, u'0');
+    if (decimals > 0)
+        text += u'.' + QString::number(scaled % unit).rightJustified(decimals, u'0');
+    if (value < 0 && scaled != 0)
+        text.prepend(u'-');
+    return text;
 }
 
 } // namespace basic

@@ -46,4 +46,11 @@ QString PlainText(int64_t value);
 QString PlainText(float value);
 QString PlainTextDouble(double value);
 
+// A number through a digit pattern of integerDigits zeros, a point and
+// decimals zeros ("00000.0000" is 5, 4; "0.00" is 1, 2): the number as its
+// 15 significant digits read, rounded to the decimals with halves away from
+// zero, the integer part padded with zeros. 0.625 shows "0.63" although the
+// double computed for it may lie a hair below.
+QString DigitPatternText(double value, int integerDigits, int decimals);
+
 } // namespace basic
