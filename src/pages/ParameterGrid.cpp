@@ -52,7 +52,7 @@ ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layo
         setColumnWidth(c, basic::TwipsToPixels(layout.widthsTwips[size_t(c)]));
     // Rows a fifth higher than the font's em, as a grid sizes them for its
     // font (the CJK faces' own line height is much larger).
-    const int rowHeight = qRound(layout.fontPoints * 96 / 72 * 1.25);
+    const int rowHeight = qRound(layout.fontPoints * 96 / 72 * 1.2);
     verticalHeader()->setMinimumSectionSize(rowHeight);
     verticalHeader()->setDefaultSectionSize(rowHeight);
     horizontalHeader()->setFixedHeight(rowHeight);

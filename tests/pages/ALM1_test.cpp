@@ -41,6 +41,7 @@ TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
     ASSERT_EQ(grid.Model().rowCount(), 14);
     const int widths[] = {200, 100, 73, 107, 700};   // 3000, 1500, 1100, 1600, 10500 twips
     testsupport::ExpectPageGrid(grid, widths);
+    testsupport::ExpectWholeGridInView(grid);
     auto text = [&](int row, int column) { return testsupport::CellText(grid, row, column); };
     // Spot texts with their blanks, and the rows the map singles out.
     EXPECT_EQ(text(1, 0), QStringLiteral("报警1 设定值或偏差值"));

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QScreen>
+#include <QScrollBar>
 #include <span>
 #include <string>
 #include <vector>
@@ -58,6 +59,16 @@ inline void ExpectPageGrid(pages::ParameterGrid& grid, std::span<const int> widt
         EXPECT_EQ(model.data(model.index(row - 1, 4), Qt::TextAlignmentRole).value<Qt::Alignment>(),
                   Qt::AlignLeft | Qt::AlignBottom);
     }
+}
+
+// The whole grid in view at once: no scroll bar, the last row inside the
+// viewport.
+inline void ExpectWholeGridInView(pages::ParameterGrid& grid)
+{
+    EXPECT_FALSE(grid.verticalScrollBar()->isVisible());
+    EXPECT_FALSE(grid.horizontalScrollBar()->isVisible());
+    const int last = grid.Model().rowCount();
+    EXPECT_TRUE(grid.viewport()->rect().contains(grid.CellRect(last, 4).bottomLeft()));
 }
 
 inline void ExpectRowTexts(pages::ParameterGrid& grid, std::span<const RowTexts> rows)

@@ -33,6 +33,7 @@ TEST_F(PidPage, OpensAsDesignedWithoutTouchingTheLine)
     ASSERT_EQ(grid.Model().rowCount(), 14);
     const int widths[] = {200, 100, 73, 107, 700};   // 3000, 1500, 1100, 1600, 10500 twips
     testsupport::ExpectPageGrid(grid, widths);
+    testsupport::ExpectWholeGridInView(grid);
     const testsupport::RowTexts rows[] = {
         {1, "加热输出1比例带", "0~99999", "主输出1 比例带，量程单位。默认值：20"},
         {4, "加热输出1位式控制回差", "0~2000LSB", "主控输出1 做位式控制时回差值，量程单位，默认值：1"},
