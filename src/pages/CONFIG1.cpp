@@ -245,7 +245,6 @@ void CONFIG1::Timer1_Timer()
         RefreshPending = false;
 }
 
-// The exchange windows open from here once they exist.
 // The exports run modal over this page, whose timer keeps ticking; the
 // imports take its place, and their return shows it again as it was left,
 // with no read due.

@@ -7,6 +7,10 @@
 #include <cmath>
 #include <limits>
 
+#include <QLoggingCategory>
+
+Q_LOGGING_CATEGORY(lcPages, "zc4160.pages")
+
 namespace pages {
 
 bool PageDescription::IsDecimalRow(int row) const
@@ -135,6 +139,16 @@ void ParameterModel::SetValueTexts(const std::vector<QString>& texts)
 
 bool ParameterModel::RefreshPage()
 {
+    // A grid whose state keeps no buffer for its block (the program
+    // editor's, filled from its own arrays) has nothing to read into.
+    if (page_.readCount <= 0
+        || size_t(page_.bufferElement) + size_t(page_.readCount) > state_.PageBuffer.size()) {
+        if (!toldNoRoom_)
+            qCWarning(lcPages, "a page of %d rows has no buffer room for its read of %d from %d",
+                      page_.RowCount(), page_.readCount, page_.readFirst);
+        toldNoRoom_ = true;
+        return false;
+    }
     const int32_t result =
         ReadBlock(page_.readFirst, page_.readCount, state_.PageBuffer.data() + page_.bufferElement);
     if (result == 0) {

@@ -152,6 +152,7 @@ private:
     bool headerHelpLeftBottom_ = false;
     std::vector<QString> values_;      // what the value cells show
     std::vector<QString> lastGood_;    // the texts of this visit's last good read
+    bool toldNoRoom_ = false;          // the missing buffer room is logged once
     std::vector<char> helpLeftBottom_;
 };
 

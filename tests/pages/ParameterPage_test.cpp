@@ -247,4 +247,20 @@ TEST_F(PageModel, AFailedReadShowsThisVisitsLastGoodRead)
     EXPECT_EQ(next.ValueText(1), QStringLiteral("42"));
 }
 
+// A state whose buffer cannot hold the block (or an element past it) reads
+// nothing and writes nowhere.
+TEST_F(PageModel, ABufferTooSmallForTheBlockReadsNothing)
+{
+    line->clearRequests();
+    for (size_t size : {size_t(0), size_t(16)}) {
+        SCOPED_TRACE(size);
+        pages::PageState small(size);
+        pages::ParameterModel model(kIntoOne, small);   // 16 from element 1
+        EXPECT_FALSE(model.RefreshPage());
+        EXPECT_TRUE(model.ValueText(1).isEmpty());
+        EXPECT_EQ(small.PageBuffer.size(), size);
+    }
+    EXPECT_TRUE(line->requests().empty());
+}
+
 } // namespace
