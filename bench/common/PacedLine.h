@@ -36,6 +36,20 @@ inline double LineMs(int baud, const Transaction& t)
     return CharactersMs(baud, t) + 2 * gapMs;
 }
 
+// The simulator started on its line, which becomes the station's port 1;
+// nothing when it does not start.
+inline std::unique_ptr<zc4160sim::Simulator> StartSimulator(const zc4160sim::Options& options)
+{
+    auto sim = std::make_unique<zc4160sim::Simulator>(options);
+    std::string error;
+    if (!sim->start(&error)) {
+        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+        return nullptr;
+    }
+    setenv("ZC4160_PORT1", sim->linkPath().c_str(), 1);
+    return sim;
+}
+
 // The simulator on a new line in dir, paced at the rate of the baud index,
 // its process standing still, and port 1 opened on it at that rate with
 // even parity; nothing when either fails.
@@ -46,13 +60,9 @@ inline std::unique_ptr<zc4160sim::Simulator> StartPacedLine(int baudIndex, const
     options.linkPath = dir + "/line" + std::to_string(baud);
     options.pacingBaud = baud;
     options.processRunning = false;
-    auto sim = std::make_unique<zc4160sim::Simulator>(options);
-    std::string error;
-    if (!sim->start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    auto sim = StartSimulator(options);
+    if (!sim)
         return nullptr;
-    }
-    setenv("ZC4160_PORT1", sim->linkPath().c_str(), 1);
     const QString baudText = QString::number(baudIndex) + ": " + QString::number(baud) + " BPS";
     if (OpenLink({"1 ", baudText, {false, false, true}, "1 "}) != 0) {
         std::fprintf(stderr, "open failed\n");

@@ -12,6 +12,7 @@
 #include "app/ssqx.h"
 #include "app/ssqxChart.h"
 #include "common/MeanMs.h"
+#include "common/PacedLine.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "pages/ALM1.h"
@@ -63,13 +64,9 @@ bool RefreshOf500Rows(const std::string& dir)
     zc4160sim::Options options;
     options.linkPath = dir + "/unpaced";
     options.processRunning = false;
-    zc4160sim::Simulator sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    const auto sim = StartSimulator(options);
+    if (!sim)
         return false;
-    }
-    setenv("ZC4160_PORT1", sim.linkPath().c_str(), 1);
     if (OpenLink({"1 ", "3: 38400 BPS", {false, false, true}, "1 "}) != 0) {
         std::fprintf(stderr, "open failed\n");
         return false;
@@ -94,7 +91,7 @@ bool RefreshOf500Rows(const std::string& dir)
     const double allChanged = MeanMs(200, [&] {
         ++round;
         for (int r = 1; r <= 64; ++r)
-            sim.setReg(1016 + r, r + round);
+            sim->setReg(1016 + r, r + round);
         for (size_t i = 64; i < 500; ++i)
             state.PageBuffer[i] = int32_t(i) + round;
         refresh();
@@ -113,13 +110,9 @@ bool StationWithAlarmPage(const std::string& dir)
     zc4160sim::Options options;
     options.linkPath = dir + "/line";
     options.pacingBaud = 38400;
-    zc4160sim::Simulator sim(options);
-    std::string error;
-    if (!sim.start(&error)) {
-        std::fprintf(stderr, "simulator: %s\n", error.c_str());
+    const auto sim = StartSimulator(options);
+    if (!sim)
         return false;
-    }
-    setenv("ZC4160_PORT1", sim.linkPath().c_str(), 1);
 
     forms::SetUpStation(*qApp);
     db::InstallIfMissing();
@@ -142,7 +135,7 @@ bool StationWithAlarmPage(const std::string& dir)
                 "%.1f s = %.2f %% of one core (target <= 2 %%) %s\n",
                 cpu, wall.elapsed() / 1000.0, share, share <= 2 ? "ok" : "MISSED");
     std::fflush(stdout);
-    const bool reading = !sim.requests().empty() && sim.requests().back().reg() != 0;
+    const bool reading = !sim->requests().empty() && sim->requests().back().reg() != 0;
     if (forms::IsLoaded<ALM1>())
         forms::ClosePage(forms::Instance<ALM1>());
     return reading;
