@@ -618,6 +618,16 @@ struct WritableLater {
 
 void PrintTo(const WritableLater& c, std::ostream* os) { *os << c.name; }
 
+// Ten seconds between tries and one tick of 100 ms, then the try itself:
+// the install where the file was missing, the open and the first write.
+// Under the sanitizers on a busy machine that try alone can take most of a
+// second, so the bound there allows one more.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr qint64 kResumeWithinMs = 12000;
+#else
+constexpr qint64 kResumeWithinMs = 11000;
+#endif
+
 class RecorderComesBack : public ::testing::TestWithParam<WritableLater> {};
 
 } // namespace
@@ -652,7 +662,7 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
             child.waitForReadyRead(static_cast<int>(std::max<qint64>(1, ms - waited.elapsed())));
         }
     };
-    const bool faulted = readUntil(QStringLiteral("warning zc4160.recorder "), 5000);
+    const bool faulted = readUntil(QStringLiteral("warning zc4160.recorder "), 10000);
 
     // The file, then its folder, as an administrator would mend them.
     const QDateTime writableAt = QDateTime::currentDateTime();
@@ -662,7 +672,8 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
         QFile::setPermissions(t.path(), kReadable | kAnyoneWrites);
     QFile::setPermissions(folder, kOpenFolder | kAnyoneWrites);
     const bool resumed =
-        faulted && readUntil(QStringLiteral("info zc4160.recorder the ring rows: stored again"), 12000);
+        faulted && readUntil(QStringLiteral("info zc4160.recorder the ring rows: stored again"),
+                             kResumeWithinMs + 3000);
     const qint64 resumedAfter = sinceWritable.elapsed();
     if (!resumed)
         child.kill();
@@ -672,7 +683,7 @@ TEST_P(RecorderComesBack, WithinElevenSecondsOfTheFileBecomingWritable)
     ASSERT_NE(child.exitCode(), 3) << "the child could write the file";
     ASSERT_TRUE(faulted) << child.readAllStandardError().toStdString() << shown;
     ASSERT_TRUE(resumed) << shown;
-    EXPECT_LE(resumedAfter, 11000) << shown;
+    EXPECT_LE(resumedAfter, kResumeWithinMs) << shown;
 
     // The recorder: one line when the fault began and one when it ended.
     const QStringList recorder = Lines(output, QStringLiteral("warning zc4160.recorder "))
