@@ -846,21 +846,8 @@ void ssqx::CloseDatabase()
 
 namespace {
 
-// CommPar elements that carry a command's value just before it is sent.
-constexpr size_t kListValue = 19;
+// The CommPar element that carries a typed value just before it is sent.
 constexpr size_t kTypedValue = 24;
-
-// The leading number of the list's text goes out as it is: the controller
-// judges it. A number the Modbus layer cannot carry (outside -32768 to
-// 65535) the layer refuses unsent. A number too large for a whole number
-// sends nothing, rather than whatever an earlier command left in
-// CommPar(19).
-void ComboWrite(const QString& text, int reg)
-{
-    if (!basic::AssignRounded(CommPar[kListValue], basic::LeadingNumber(text)))
-        return;
-    WriteRegister(reg, CommPar[kListValue], WriteRule::NoAnswer);
-}
 
 // Ten times the typed number, when the number lies within the row's range
 // (both ends accepted; a number beyond double range is outside). The four
@@ -888,7 +875,7 @@ void SendCommand(ssqx& window, void (ssqx::*click)())
             continue;
         if (row.list) {
             if (const forms::DropDownList* list = window.*row.list)
-                ComboWrite(list->currentText(), row.reg);
+                WriteListValue(list->currentText(), row.reg);
         } else if (const QLineEdit* box = window.Text1[static_cast<size_t>(row.textBox)]) {
             ScaledWrite(box->text(), row.accepted, row.reg);
         }

@@ -10,7 +10,9 @@
 
 namespace {
 
-enum CommParIndex : size_t { kPort = 0, kBaud = 1, kParity = 2, kStation = 3, kOpenResult = 20 };
+enum CommParIndex : size_t {
+    kPort = 0, kBaud = 1, kParity = 2, kStation = 3, kListValue = 19, kOpenResult = 20
+};
 
 bool RepeatWrite(int32_t result, WriteRule rule)
 {
@@ -34,6 +36,12 @@ int32_t WriteRegister(int32_t reg, int32_t value, WriteRule rule)
     if (RepeatWrite(result, rule))
         return Set_4X_D1(CommPar[kPort], CommPar[kStation], reg, value);
     return result;
+}
+
+void WriteListValue(const QString& text, int32_t reg)
+{
+    if (basic::AssignRounded(CommPar[kListValue], basic::LeadingNumber(text)))
+        WriteRegister(reg, CommPar[kListValue], WriteRule::NoAnswer);
 }
 
 int32_t OpenLink(const LinkSelection& selection)

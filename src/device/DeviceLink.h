@@ -28,6 +28,13 @@ enum class WriteRule {
 // the windows that must tell the operator whether a value arrived test it.
 int32_t WriteRegister(int32_t reg, int32_t value, WriteRule rule);
 
+// A list command's write: the leading number of the list's text, rounded
+// half to even, into CommPar(19) and from there to reg, repeated once on no
+// answer. The controller judges the number. A text whose number does not
+// fit a 32-bit whole number sends nothing and leaves CommPar(19) as it was,
+// rather than sending what an earlier command left there.
+void WriteListValue(const QString& text, int32_t reg);
+
 // What the overview's "打开" reads from its four port controls.
 struct LinkSelection {
     QString portText;                        // Combo1

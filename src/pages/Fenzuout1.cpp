@@ -23,8 +23,6 @@ constexpr int kGroups = 10;
 // The grouping switch and the copy the list leaves behind it.
 constexpr int kGroupingSwitch = 2501;
 constexpr int kGroupingSwitchCopy = 4609;
-// The CommPar element that carries a list's value about to be written.
-constexpr size_t kListValue = 19;
 
 constexpr const char* kSwitchItems[] = {"0:禁止 ", "1:允许 "};
 
@@ -52,17 +50,13 @@ const pages::GridPageDesign& Design()
     return design;
 }
 
-// "修改" and the list's focus loss: the leading number of the list's text,
-// half to even, through CommPar(19) and repeated once on no answer. A text
-// whose number the register cannot hold (it reads back sign-extended) sends
-// nothing, rather than an older CommPar(19) or another number.
+// "修改" and the list's focus loss: a list write, except that a text whose
+// number the register cannot hold (it reads back sign-extended) sends
+// nothing, rather than another number.
 void WriteSwitch(const QString& listText, int reg)
 {
-    const std::optional<int32_t> value = basic::RoundToLong(basic::LeadingNumber(listText));
-    if (!value || *value < -32768 || *value > 32767)
-        return;
-    CommPar[kListValue] = *value;
-    WriteRegister(reg, CommPar[kListValue], WriteRule::NoAnswer);
+    if (basic::RoundToInteger(basic::LeadingNumber(listText)))
+        WriteListValue(listText, reg);
 }
 
 bool Within(const QWidget* widget, const QWidget* control)

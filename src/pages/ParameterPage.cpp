@@ -36,10 +36,9 @@ namespace {
 // The registers are 16 bits wide and read back sign-extended.
 std::optional<int32_t> RegisterValue(double scaled)
 {
-    const std::optional<int32_t> rounded = basic::RoundToLong(scaled);
-    if (!rounded || *rounded < -32768 || *rounded > 32767)
-        return std::nullopt;
-    return rounded;
+    if (const std::optional<int16_t> rounded = basic::RoundToInteger(scaled))
+        return *rounded;
+    return std::nullopt;
 }
 
 } // namespace

@@ -78,7 +78,6 @@ constexpr basic::Rgb kFaultText{255, 0, 0};
 // Register 307: the curve the controller runs.
 constexpr int kCurveRegister = 307;
 constexpr size_t kCurveCommand = 6;       // CommandValues(6) = register 307
-constexpr size_t kListWriteValue = 19;    // CommPar(19)
 
 // After the load the current cells are the last help cells; the grids
 // still show their first rows.
@@ -329,14 +328,7 @@ void Tech::Command2_Click()
 
 void Tech::Command27_Click()
 {
-    // A text whose number does not fit sends nothing, rather than the value
-    // the last list write left in CommPar(19).
-    const std::optional<int32_t> curve =
-        basic::RoundToLong(basic::LeadingNumber(Combo4->currentText()));
-    if (!curve)
-        return;
-    CommPar[kListWriteValue] = *curve;
-    WriteRegister(kCurveRegister, CommPar[kListWriteValue], WriteRule::NoAnswer);
+    WriteListValue(Combo4->currentText(), kCurveRegister);
 }
 
 void Tech::MSFlexGrid1_Click() { MSFlexGrid1->ShowCellEditor(); }
