@@ -38,11 +38,6 @@ constexpr GridDesign kCalibrationGrid{db::CaliTable, kCalibrationLeading, db::ca
 
 constexpr int kSecondsPerDay = 86400;
 
-QString Quoted(const QString& name)
-{
-    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QLatin1String("\"\""))
-           + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -89,13 +84,13 @@ RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, Q
     const QStringList names = table ? db::FieldNames(*table) : QStringList();
     QStringList columns;
     for (const GridColumn& c : design.leading) {
-        columns << Quoted(names.value(c.field));
+        columns << db::QuotedName(names.value(c.field));
         captions_ << QString::fromUtf8(c.caption);
         formats_.push_back(c.format);
     }
     for (int i = 0; i < design.namedCount; ++i) {
         const QString name = names.value(design.firstNamedField + i);
-        columns << Quoted(name);
+        columns << db::QuotedName(name);
         captions_ << name;
         formats_.push_back(CellFormat::General);
     }
@@ -113,7 +108,7 @@ void RecordGridModel::ShowRecord(std::optional<qint64> number)
 {
     // Without a number the query still runs, bound to no value: the grid
     // keeps its columns and shows no record.
-    Run(select_ + QStringLiteral(" where %1=?").arg(Quoted(key_)),
+    Run(select_ + QStringLiteral(" where %1=?").arg(db::QuotedName(key_)),
         {number ? QVariant(*number) : QVariant()});
 }
 

@@ -13,12 +13,6 @@ namespace db {
 
 namespace {
 
-QString Quoted(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 
 // "select * from <table>" at the start of a query: the rows are those of
 // one table and can be written back. The capture's start is the star.
@@ -281,16 +275,16 @@ bool RecordSet::Update()
     QVariantList values;
     for (int i = 0; i < FieldCount(); ++i)
         if (changed_[i]) {
-            columns << Quoted(names_[i]);
+            columns << QuotedName(names_[i]);
             values << edit_[i];
         }
     QString sql;
     if (adding_) {
         if (columns.isEmpty())
-            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(Quoted(table_));
+            sql = QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(QuotedName(table_));
         else
             sql = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                      .arg(Quoted(table_), columns.join(QLatin1Char(',')),
+                      .arg(QuotedName(table_), columns.join(QLatin1Char(',')),
                            QStringList(columns.size(), QStringLiteral("?")).join(QLatin1Char(',')));
     } else {
         if (columns.isEmpty()) {
@@ -298,7 +292,7 @@ bool RecordSet::Update()
             return true;
         }
         sql = QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
-                  .arg(Quoted(table_), columns.join(QStringLiteral("=?,")));
+                  .arg(QuotedName(table_), columns.join(QStringLiteral("=?,")));
         values << rows_[current_].rowid;
     }
     QSqlQuery* prepared = Exec(sql, values);

@@ -87,12 +87,6 @@ const char* TypeText(FieldType type)
     return "";
 }
 
-QString Quoted(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + q + QLatin1Char('"');
-}
 
 } // namespace
 
@@ -127,9 +121,16 @@ QString CreateTableSql(const TableLayout& table)
     int i = 0;
     for (const FieldRun& run : table.runs)
         for (int n = 0; n < run.count; ++n, ++i)
-            columns << Quoted(names[i]) + QLatin1Char(' ') + QLatin1String(TypeText(run.type));
+            columns << QuotedName(names[i]) + QLatin1Char(' ') + QLatin1String(TypeText(run.type));
     return QStringLiteral("CREATE TABLE %1 (%2)")
-        .arg(Quoted(QString::fromUtf8(table.name)), columns.join(QStringLiteral(", ")));
+        .arg(QuotedName(QString::fromUtf8(table.name)), columns.join(QStringLiteral(", ")));
+}
+
+QString QuotedName(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
 } // namespace db

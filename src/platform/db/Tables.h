@@ -106,6 +106,10 @@ QStringList FieldNames(const TableLayout& table);
 // CREATE TABLE text with every name quoted.
 QString CreateTableSql(const TableLayout& table);
 
+// A table or field name quoted for SQL, so that names such as "1" or "TI"
+// stand as names ("a""b" for a"b).
+QString QuotedName(const QString& name);
+
 // Table names as the station's SQL writes them.
 inline constexpr const char* ShortRingTable = "pv_data";
 inline constexpr const char* LongRingTable = "Lpv_wdjl";
