@@ -58,9 +58,9 @@
 //   master that did not wait for the line to fall quiet after a bad answer.
 //   Where the simulator itself was late to send a character, the line really
 //   was quiet that long, and a request then is not counted.
-//   setDeliveryBursts(ms) hands a paced answer over as a USB adapter does:
+//   Options::deliveryBurstMs hands a paced answer over as a USB adapter does:
 //   the characters still cross the line one by one, but the master gets
-//   those that have crossed only every ms milliseconds, so that it sees
+//   those that have crossed only at those intervals, so that it sees
 //   pauses inside an answer; a request that comes in between two bursts of
 //   a bad answer counts as rushed.
 // - The process runs every 100 ms while processRunning: PV follows the
@@ -143,7 +143,6 @@ public:
     Fault fault() const { return fault_.load(); }
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
-    void setDeliveryBursts(int ms) { burstMs_.store(ms); }
     unsigned rushedRequests() const { return rushed_.load(); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered

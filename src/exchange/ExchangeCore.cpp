@@ -53,17 +53,15 @@ QString PercentText(double percent)
 
 Stamp StampOf(const QDateTime& local)
 {
-    const QTime t = local.time();
-    const int seconds = t.hour() * 3600 + t.minute() * 60 + t.second();
-    return {static_cast<float>(basic::DayNumber(local.date())),
-            static_cast<float>(seconds / 86400.0)};
+    const basic::DayStamp day = basic::SplitDayStamp(local.addMSecs(-local.time().msec()));
+    return {static_cast<float>(day.date), static_cast<float>(day.time)};
 }
 
 QString SaveNumberText(const Stamp& stamp)
 {
     // A single-precision sum: for present-day dates it moves in steps of
     // 1/256 day.
-    const float sum = stamp.date + stamp.time;
+    const float sum = stamp.StampDate + stamp.StampTime;
     return basic::DigitPatternText(static_cast<double>(sum), 5, 4);
 }
 

@@ -29,8 +29,8 @@ QString PercentText(double percent);
 // The clock as the export windows stamp it: the day number and the time of
 // day in whole seconds as a fraction of a day, both single precision.
 struct Stamp {
-    float date = 0;
-    float time = 0;
+    float StampDate = 0;
+    float StampTime = 0;
 };
 Stamp StampOf(const QDateTime& local);
 

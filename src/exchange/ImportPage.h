@@ -56,8 +56,6 @@ public:
     void Command1_Click();   // the import
     void Command8_Click();   // the return
 
-    bool Importing() const { return importing_; }
-    exchange::RecordGridModel& Grid() { return *model_; }
     // The name of the window's own database connection.
     QString ConnectionName() const { return QString::fromLatin1(design_.connection); }
 

@@ -55,8 +55,6 @@ public:
     // Lets go of the connection (before it is closed).
     void Release();
 
-    QString SelectSql() const { return select_; }
-
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;

@@ -59,10 +59,6 @@ public:
     // The row under this grid's editor: the row its Enter writes; 0 before
     // the first value click of this visit.
     int EditingRow() const { return editingRow_; }
-    // The grid's current cell, as the last click left it (row 0 the header).
-    int Row() const { return currentRow_; }
-    int Col() const { return currentCol_; }
-
     // The rectangle of a cell in the viewport's coordinates (row 1..N).
     QRect CellRect(int row, int column) const;
 
@@ -70,7 +66,6 @@ public:
     // page's hint lists): a click on such a cell shows it there, any other
     // click in this grid hides it.
     void AttachHintList(forms::DropDownList* list, std::span<const int> rows);
-    forms::DropDownList* HintList() const { return hintList_; }
 
     // The click handler's step (MSFlexGridN_Click): acts on the current cell.
     // Returns whether the editor was laid over a value cell.

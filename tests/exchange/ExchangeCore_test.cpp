@@ -83,8 +83,8 @@ TEST(ExchangeTexts, SaveNumberIsTheSingleSumOfDayAndSecond)
         EXPECT_EQ(SaveNumberText(StampOf(QDateTime(c.date, c.time))), QString::fromUtf8(c.text))
             << c.time.toString().toStdString();
     const Stamp noon = StampOf(QDateTime(day43812, QTime(12, 0, 0)));
-    EXPECT_EQ(noon.date, 43812.0f);
-    EXPECT_EQ(noon.time, 0.5f);
+    EXPECT_EQ(noon.StampDate, 43812.0f);
+    EXPECT_EQ(noon.StampTime, 0.5f);
 }
 
 TEST(ExchangeImport, RecordNumberIsTheWholeLeadingNumber)

@@ -140,28 +140,27 @@ void WaitForQuiet(Connection& c)
     modbus_flush(c.ctx);
 }
 
+// Waits up to timeoutMs for input; if any comes, discards it until the line
+// is quiet.
+void DiscardInputWithin(Connection& c, int timeoutMs)
+{
+    pollfd p{modbus_get_socket(c.ctx), POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) > 0 && (p.revents & POLLIN))
+        WaitForQuiet(c);
+}
+
 // Whatever is waiting before a request cannot be its answer: the late answer
 // to a request that timed out, or the tail of a bad one. Anything waiting
 // means the line has not been quiet, so wait until it is. When nothing waits
 // this is one system call.
-void DiscardStaleInput(Connection& c)
-{
-    pollfd p{modbus_get_socket(c.ctx), POLLIN, 0};
-    if (::poll(&p, 1, 0) > 0 && (p.revents & POLLIN))
-        WaitForQuiet(c);
-}
+void DiscardStaleInput(Connection& c) { DiscardInputWithin(c, 0); }
 
 // A sound frame that does not fit the request answers an earlier one: the
 // controller took a request of ours while it was still answering (a pause in
 // the middle of its answer passed for the end), and it still owes the answer
 // to this one. Wait up to one response timeout for that answer and discard
 // it; otherwise every later call would take the answer to the one before.
-void AwaitOwedAnswer(Connection& c)
-{
-    pollfd p{modbus_get_socket(c.ctx), POLLIN, 0};
-    if (::poll(&p, 1, int(c.drainLimit.count())) > 0 && (p.revents & POLLIN))
-        WaitForQuiet(c);
-}
+void AwaitOwedAnswer(Connection& c) { DiscardInputWithin(c, int(c.drainLimit.count())); }
 
 // The result code of a failed transaction, from the errno libmodbus left.
 int32_t FailureCode(int error)
