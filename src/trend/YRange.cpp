@@ -4,37 +4,15 @@
 
 namespace chart {
 
-namespace {
-
-// Whether the leading-number parse finds a number at all, so that an empty
-// box is not read as 0. The same characters count as the parse's: it skips
-// blanks, tabs and line feeds only and reads ASCII digits only, so a
-// full-width "１５００" is no number here either.
-bool HasLeadingNumber(const QString& text)
-{
-    QString t;
-    for (QChar c : text)
-        if (c != QLatin1Char(' ') && c != QLatin1Char('\t') && c != QLatin1Char('\n'))
-            t.append(c);
-    auto digit = [&t](qsizetype i) {
-        return i < t.size() && t[i] >= QLatin1Char('0') && t[i] <= QLatin1Char('9');
-    };
-    qsizetype i = 0;
-    if (i < t.size() && (t[i] == QLatin1Char('+') || t[i] == QLatin1Char('-')))
-        ++i;
-    if (digit(i))
-        return true;
-    return i < t.size() && t[i] == QLatin1Char('.') && digit(i + 1);
-}
-
-} // namespace
-
 bool AcceptYRange(const QString& maxText, const QString& minText, YRangeValues& target)
 {
-    if (!HasLeadingNumber(maxText) || !HasLeadingNumber(minText))
+    // An empty box, or one without a leading number, is not read as 0.
+    const std::optional<double> maxRead = basic::LeadingNumberIfAny(maxText);
+    const std::optional<double> minRead = basic::LeadingNumberIfAny(minText);
+    if (!maxRead || !minRead)
         return false;
-    const double max = basic::LeadingNumber(maxText);
-    const double min = basic::LeadingNumber(minText);
+    const double max = *maxRead;
+    const double min = *minRead;
     if (max > 36000 || max < -12000)
         return false;
     if (min > 35000 || min < -12000 || min > max)

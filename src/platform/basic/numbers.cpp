@@ -29,7 +29,7 @@ qint64 PowerOfTen(int n)
 
 } // namespace
 
-double LeadingNumber(const QString& text)
+std::optional<double> LeadingNumberIfAny(const QString& text)
 {
     // Gather the characters of the number with the skipped blanks removed,
     // then let strtod in the C locale (point as separator) convert them.
@@ -59,10 +59,15 @@ double LeadingNumber(const QString& text)
         break;
     }
     if (!digits)
-        return 0.0;
+        return std::nullopt;
     if (!exponent.empty() && std::isdigit(static_cast<unsigned char>(exponent.back())))
         num += "e" + exponent;
     return strtod_l(num.c_str(), nullptr, CLocale());
+}
+
+double LeadingNumber(const QString& text)
+{
+    return LeadingNumberIfAny(text).value_or(0.0);
 }
 
 double RoundHalfEven(double value)

@@ -16,6 +16,9 @@ namespace basic {
 // beyond double range gives an infinity, which no whole-number conversion
 // accepts.
 double LeadingNumber(const QString& text);
+// The same, with no result where the text has no leading number, so that a
+// caller can tell "0" from no number at all.
+std::optional<double> LeadingNumberIfAny(const QString& text);
 
 // Half-to-even rounding into a 32-bit or 16-bit whole number. A value that
 // does not fit (or is not a number) gives no result: the assignment fails
