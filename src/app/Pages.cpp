@@ -19,8 +19,7 @@ struct PageWindow {
     PageOpener open;
 };
 
-// Each page's window, in the order of the enum; nullptr where the window is
-// not built yet.
+// Each page's window, in the order of the enum.
 constexpr PageWindow kPageWindows[] = {
     {Page::Tech, &ShowPage<Tech>},
     {Page::ALM1, &ShowPage<ALM1>},

@@ -12,8 +12,8 @@
 //
 //     {Page::ALM1, &ShowPage<ALM1>},
 //
-// and its return button's handler is `forms::ClosePage(*this);`. Until then
-// the page's button does nothing.
+// and its return button's handler is `forms::ClosePage(*this);`. A page
+// without an opener leaves its button doing nothing.
 
 #include "platform/forms/Forms.h"
 
@@ -39,9 +39,8 @@ void ShowPage()
     forms::Instance<T>().show();
 }
 
-// The opener of a page: the one from the table, or nullptr for a page whose
-// window does not exist yet. Assignable, so a test can put a page of its
-// own behind a button.
+// The opener of a page: the one from the table, or nullptr where there is
+// none. Assignable, so a test can put a page of its own behind a button.
 PageOpener& PageOpenerOf(Page page);
 
 // Hides the overview and shows the page. A page without an opener leaves

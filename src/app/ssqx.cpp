@@ -14,7 +14,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <QVBoxLayout>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -965,7 +964,7 @@ void ssqx::Command29_Click()
     forms::Instance<lsqx>().show();
 }
 
-void ssqx::Command41_Click() { frmLogin::ShowModal(this); }
+void ssqx::Command41_Click() { forms::ShowModal<frmLogin>(this); }
 
 void ssqx::Timer1_Timer()
 {

@@ -12,12 +12,8 @@ namespace chart {
 
 void SetLabelBackground(QLabel* label, Rgb colour)
 {
-    if (!label)
-        return;
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, forms::Colour(colour));
-    label->setPalette(palette);
-    label->setAutoFillBackground(true);
+    if (label)
+        forms::SetBackColour(label, forms::Colour(colour));
 }
 
 namespace {

@@ -123,11 +123,6 @@ frmLogin::frmLogin()
     Form_Load();
 }
 
-void frmLogin::ShowModal(QWidget* owner)
-{
-    forms::ShowModal<frmLogin>(owner);
-}
-
 void frmLogin::Form_Load()
 {
     for (size_t i = 0; i < Check1.size(); ++i)

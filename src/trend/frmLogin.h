@@ -17,9 +17,6 @@ class frmLogin : public forms::ModalForm {
 public:
     frmLogin();
 
-    // Loads the dialog modal over owner and returns when it has unloaded.
-    static void ShowModal(QWidget* owner);
-
     QWidget* Image1 = nullptr;   // the banner
     QLabel* Label3 = nullptr;    // "曲线选择"
     QLabel* Label5 = nullptr;    // "TOVAR"

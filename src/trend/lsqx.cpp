@@ -327,10 +327,7 @@ void lsqx::BuildLayout()
     // Chart.
     hc = new QSlider(Qt::Horizontal, this);
     hc->setObjectName(QStringLiteral("hc"));
-    PlaceTwips(hc, kSlider);
-    hc->setRange(-1, 12001);
-    hc->setSingleStep(50);
-    hc->setPageStep(50);
+    PlaceTwips(hc, kSlider);   // range and steps come with the chart's binding
 
     pt0 = new QWidget(this);
     pt0->setObjectName(QStringLiteral("pt0"));
