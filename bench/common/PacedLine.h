@@ -50,6 +50,19 @@ inline std::unique_ptr<zc4160sim::Simulator> StartSimulator(const zc4160sim::Opt
     return sim;
 }
 
+// Port 1 opened at the rate of the baud index with even parity, station 1,
+// as "打开" does; false (and said) when it does not open.
+inline bool OpenPort1(int baudIndex)
+{
+    const QString baudText =
+        QString::number(baudIndex) + ": " + QString::number(modbus::BaudRate(baudIndex)) + " BPS";
+    if (OpenLink({"1 ", baudText, {false, false, true}, "1 "}) != 0) {
+        std::fprintf(stderr, "open failed\n");
+        return false;
+    }
+    return true;
+}
+
 // The simulator on a new line in dir, paced at the rate of the baud index,
 // its process standing still, and port 1 opened on it at that rate with
 // even parity; nothing when either fails.
@@ -61,12 +74,7 @@ inline std::unique_ptr<zc4160sim::Simulator> StartPacedLine(int baudIndex, const
     options.pacingBaud = baud;
     options.processRunning = false;
     auto sim = StartSimulator(options);
-    if (!sim)
+    if (!sim || !OpenPort1(baudIndex))
         return nullptr;
-    const QString baudText = QString::number(baudIndex) + ": " + QString::number(baud) + " BPS";
-    if (OpenLink({"1 ", baudText, {false, false, true}, "1 "}) != 0) {
-        std::fprintf(stderr, "open failed\n");
-        return nullptr;
-    }
     return sim;
 }

@@ -8,16 +8,14 @@
 //   (target at most 2 %).
 
 #include "Simulator.h"
-#include "app/Pages.h"
+#include "app/Startup.h"
 #include "app/ssqx.h"
-#include "app/ssqxChart.h"
 #include "common/MeanMs.h"
 #include "common/PacedLine.h"
 #include "device/DeviceLink.h"
 #include "device/Met1.h"
 #include "pages/ALM1.h"
 #include "pages/ParameterGrid.h"
-#include "platform/db/DatabaseFile.h"
 #include "trend/mscom.h"
 
 #include <QApplication>
@@ -65,12 +63,8 @@ bool RefreshOf500Rows(const std::string& dir)
     options.linkPath = dir + "/unpaced";
     options.processRunning = false;
     const auto sim = StartSimulator(options);
-    if (!sim)
+    if (!sim || !OpenPort1(3))   // 38400 baud
         return false;
-    if (OpenLink({"1 ", "3: 38400 BPS", {false, false, true}, "1 "}) != 0) {
-        std::fprintf(stderr, "open failed\n");
-        return false;
-    }
     pages::PageState state(551);
     QWidget host;
     host.resize(525, 605);
@@ -114,10 +108,7 @@ bool StationWithAlarmPage(const std::string& dir)
     if (!sim)
         return false;
 
-    forms::SetUpStation(*qApp);
-    db::InstallIfMissing();
-    InstallHomeWindow();
-    chart::InstallOverviewChart();
+    PrepareStation(*qApp);
     ssqx& overview = forms::Instance<ssqx>();
     overview.show();
     mscom::instance();

@@ -8,11 +8,16 @@
 
 #include <QApplication>
 
-void StartStation(QApplication& app)
+void PrepareStation(QApplication& app)
 {
     forms::SetUpStation(app);
     db::InstallIfMissing();
     InstallHomeWindow();
     chart::InstallOverviewChart();
+}
+
+void StartStation(QApplication& app)
+{
+    PrepareStation(app);
     forms::Instance<frmSplash>().show();
 }

@@ -4,4 +4,7 @@
 
 class QApplication;
 
+// Everything before the splash: what a bench or a test needs to open the
+// overview itself.
+void PrepareStation(QApplication& app);
 void StartStation(QApplication& app);
