@@ -20,12 +20,7 @@ constexpr int kGroups = 10;
 constexpr int kRowCount = kGroups * int(std::size(kParameters));
 
 // The derivative times, every third row, hold ten times the value.
-constexpr auto kDecimalRows = [] {
-    std::array<int, kRowCount / 3> rows{};
-    for (size_t i = 0; i < rows.size(); ++i)
-        rows[i] = 3 * int(i + 1);
-    return rows;
-}();
+constexpr auto kDecimalRows = pages::RowSeries<kRowCount / 3>(3, 3);
 
 const pages::GridLayout kGrid{
     pages::kPageHeaders, {3000, 1500, 1100, 1600, 9100}, 12, false, false, true, {255, 224, 192}};

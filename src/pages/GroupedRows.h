@@ -1,9 +1,10 @@
 #pragma once
 // Rows of the pages that repeat one short table of parameters for each of
-// the controller's groups: row r = n (g - 1) + k for group g and parameter k
-// (both from 1) of a table of n parameters. A row's name is "分组 ", the
-// group number in plain digits and the parameter's name suffix; its help is
-// either the parameter's own or built the same way from a help suffix. The
+// the controller's groups (or the program's segments): row r = n (g - 1) + k
+// for group g and parameter k (both from 1) of a table of n parameters. A
+// row's name is the group's label ("分组 " and the group number in plain
+// digits, by default) and the parameter's name suffix; its help is either
+// the parameter's own or built the same way from a help suffix. The
 // suffixes are shown as stored, their blanks included.
 //
 // The texts are built once, when the rows are made, and live as long as the
@@ -12,6 +13,7 @@
 
 #include "pages/ParameterPage.h"
 
+#include <array>
 #include <deque>
 #include <span>
 #include <string>
@@ -21,9 +23,16 @@ namespace pages {
 
 // One parameter of the repeated table (UTF-8).
 struct GroupParameter {
-    const char* nameSuffix;  // follows "分组 <g>" in the name
+    const char* nameSuffix;  // follows the group's label in the name
     const char* range;       // the same in every group
-    const char* help;        // the help, or what follows "分组 <g>" in it
+    const char* help;        // the help, or what follows the group's label in it
+};
+
+// The text around the group's number in a name: "分组 <g>" on the grouped
+// pages, "第 <k> 段：" for the program's segments.
+struct GroupLabel {
+    const char* before = "分组 ";
+    const char* after = "";
 };
 
 // Whether a parameter's help is the same in every group or names its group.
@@ -31,7 +40,8 @@ enum class GroupHelp { Shared, PerGroup };
 
 class GroupedRows {
 public:
-    GroupedRows(std::span<const GroupParameter> parameters, int groups, GroupHelp help);
+    GroupedRows(std::span<const GroupParameter> parameters, int groups, GroupHelp help,
+                GroupLabel label = {});
 
     std::span<const ParameterRow> Rows() const { return rows_; }
 
@@ -40,5 +50,16 @@ private:
     std::deque<std::string> texts_;
     std::vector<ParameterRow> rows_;
 };
+
+// The rows first, first + step, ... (N of them): a parameter's row in every
+// group, or every step-th row.
+template <size_t N>
+constexpr std::array<int, N> RowSeries(int first, int step)
+{
+    std::array<int, N> rows{};
+    for (size_t i = 0; i < N; ++i)
+        rows[i] = first + step * int(i);
+    return rows;
+}
 
 } // namespace pages

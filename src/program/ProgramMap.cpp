@@ -1,9 +1,9 @@
 #include "program/ProgramMap.h"
 
 #include "device/DeviceLink.h"
+#include "pages/GroupedRows.h"
 #include "platform/basic/numbers.h"
 
-#include <string>
 
 namespace program {
 
@@ -60,7 +60,7 @@ constexpr BasicRow kBasicMap[] = {
 
 // The ten parameters of every segment: the name's suffix, the range and the
 // help; segment k's rows are named "第 k 段：" followed by the suffix.
-constexpr pages::ParameterRow kSegmentSuffixes[] = {
+constexpr pages::GroupParameter kSegmentSuffixes[] = {
     {"设定值 ", "-99999~99999", "段设定值"},
     {"升温速率  ", "0.0-1000.0 LSB", "速率模式"},
     {"时间/保温时间 ", "0-1000", "设定时间或保温时间"},
@@ -83,33 +83,7 @@ constexpr std::array<pages::ParameterRow, kBasicRows> kBasicTexts = [] {
 }();
 
 // Rows 2, 12, ... 492: the ramp rates, held in tenths by the controller.
-constexpr std::array<int, kSegmentCount> kRateRows = [] {
-    std::array<int, kSegmentCount> rows{};
-    for (int j = 0; j < kSegmentCount; ++j)
-        rows[size_t(j)] = 2 + kSegmentParameters * j;
-    return rows;
-}();
-
-// The 500 segment rows, composed once from the ten suffixes; the rows point
-// into the names, so the table is built where it stays.
-class SegmentTable {
-public:
-    SegmentTable()
-    {
-        for (int k = 1; k <= kSegmentCount; ++k) {
-            for (int p = 0; p < kSegmentParameters; ++p) {
-                const size_t i = size_t(kSegmentParameters * (k - 1) + p);
-                names_[i] = "第 " + std::to_string(k) + " 段：" + kSegmentSuffixes[p].name;
-                rows_[i] = {names_[i].c_str(), kSegmentSuffixes[p].range, kSegmentSuffixes[p].help};
-            }
-        }
-    }
-    std::span<const pages::ParameterRow> Rows() const { return rows_; }
-
-private:
-    std::array<std::string, kSegmentRows> names_;
-    std::array<pages::ParameterRow, kSegmentRows> rows_{};
-};
+constexpr auto kRateRows = pages::RowSeries<kSegmentCount>(2, kSegmentParameters);
 
 // One block of "读仪表": where it starts, how many registers, where it lands
 // in the read buffer, and the progress shown once it is in.
@@ -142,7 +116,9 @@ const pages::PageDescription& BasicPage()
 
 const pages::PageDescription& SegmentPage()
 {
-    static const SegmentTable table;
+    // The 500 rows, composed once from the ten suffixes.
+    static const pages::GroupedRows table(kSegmentSuffixes, kSegmentCount, pages::GroupHelp::Shared,
+                                          {"第 ", " 段："});
     static const pages::PageDescription page{
         1016, table.Rows(), 1017, 64, 0, kRateRows,
         pages::ValueText::Whole, pages::TypedValue::Single, pages::EnterOrder::EchoHideWrite, 1000};
