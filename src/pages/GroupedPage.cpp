@@ -9,7 +9,7 @@ constexpr int kTimer2Ms = 100;
 
 GroupedPage::GroupedPage(const GridPageDesign& design, PageState& state,
                          forms::TwipsRect label2Place)
-    : GridPage(design, state), state_(state)
+    : GridPage(design, state)
 {
     Label2 = new QLabel(QStringLiteral("更改数据用鼠标选中单元格，输入数据后按回车确认"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -31,6 +31,6 @@ void GroupedPage::Form_Unload()
     GridPage::Form_Unload();
 }
 
-void GroupedPage::Timer2_Timer() { StatusBar1->ShowEditCell(state_); }
+void GroupedPage::Timer2_Timer() { StatusBar1->ShowEditCell(MSFlexGrid1->Model().State()); }
 
 } // namespace pages

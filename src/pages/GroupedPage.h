@@ -24,9 +24,6 @@ public:
 protected:
     GroupedPage(const GridPageDesign& design, PageState& state, forms::TwipsRect label2Place);
     void Form_Unload() override;
-
-private:
-    PageState& state_;
 };
 
 } // namespace pages
