@@ -37,6 +37,14 @@ bool RunEventsUntil(Done done, int timeoutMs)
     return true;
 }
 
+// Runs the event loop for ms milliseconds.
+inline void RunEventsFor(int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    RunEventsUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
+}
+
 inline LinkSelection DefaultSelection()
 {
     return {"1 ", "3: 38400 BPS", {false, false, true}, "1 "};

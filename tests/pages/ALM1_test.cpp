@@ -105,9 +105,7 @@ TEST_F(AlarmPage, ReadsEveryHalfSecondUntilReturn)
     EXPECT_FALSE(forms::IsLoaded<ALM1>());
     EXPECT_TRUE(window->isVisible());
     (*line)->clearRequests();
-    QElapsedTimer wait;
-    wait.start();
-    RunEventsUntil([&] { return wait.elapsed() > 1200; }, 2000);
+    testsupport::RunEventsFor(1200);
     EXPECT_TRUE(Reads().empty());
 }
 

@@ -28,14 +28,6 @@ constexpr int kComm = 4;
 
 const pages::PageDescription& PageOf(int tab) { return pages::config::Tabs()[size_t(tab)].page; }
 
-// Runs the event loop for a while.
-void Idle(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    RunEventsUntil([&] { return t.elapsed() >= ms; }, ms + 1000);
-}
-
 // A window of the tests' own that the page hides behind, as the import
 // window will: it shows the page again on its return.
 class StandIn : public forms::Form {
@@ -220,7 +212,7 @@ TEST_F(ConfigPage, ReadsTheVisibleTabOnlyWhenAReadIsDue)
     EXPECT_GE(clock.elapsed(), 900);
     EXPECT_LE(clock.elapsed(), 1300);
     EXPECT_EQ(Values(page, kComm), comm);
-    Idle(2300);
+    testsupport::RunEventsFor(2300);
     EXPECT_EQ(Reads(), (ReadList{{4159, 13}}));
     EXPECT_FALSE(page.RefreshPending);
 
@@ -238,7 +230,7 @@ TEST_F(ConfigPage, ReadsTheVisibleTabOnlyWhenAReadIsDue)
     // Away and back at once after a read: the next ticks find the same tab.
     page.SSTab1->setCurrentIndex(3);
     page.SSTab1->setCurrentIndex(7);
-    Idle(2300);
+    testsupport::RunEventsFor(2300);
     EXPECT_EQ(Reads(), (ReadList{{4202, 29}}));
     EXPECT_TRUE(Values(page, 3)[0].isEmpty());
 }
@@ -500,7 +492,7 @@ TEST_F(ConfigPage, TheWayBackAndAFreshLoad)
     EXPECT_TRUE(window->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     (*line)->clearRequests();
-    Idle(1200);
+    testsupport::RunEventsFor(1200);
     EXPECT_TRUE(Reads().empty());
 
     CONFIG1& second = Open();

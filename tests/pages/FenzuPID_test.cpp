@@ -25,8 +25,7 @@ protected:
     }
     void TearDown() override
     {
-        if (forms::IsLoaded<Fenzuout1>())
-            forms::ClosePage(forms::Instance<Fenzuout1>());
+        LeavePage<Fenzuout1>();
         GridPageTest::TearDown();
     }
     // Panels 2 and 4 as the next ticks of Timer2 show them.

@@ -32,12 +32,6 @@ struct RowTexts {
     const char* help;
 };
 
-inline QString CellText(pages::ParameterGrid& grid, int row, int column)
-{
-    const pages::ParameterModel& model = grid.Model();
-    return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
-}
-
 // A page grid as every page sets it up: the header row, the column widths
 // (pixels), the Song face at 12 points without word wrap, and each row
 // with its register, an empty value and its help at the left and bottom.

@@ -76,6 +76,13 @@ protected:
     std::unique_ptr<SimLine> line;
 };
 
+// What a cell of a grid shows (row 1..N), by default its value.
+inline QString CellText(pages::ParameterGrid& grid, int row, int column = pages::ValueColumn)
+{
+    const pages::ParameterModel& model = grid.Model();
+    return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
+}
+
 // What the value cells of a grid show, rows 1 to N.
 inline std::vector<QString> ValueTexts(pages::ParameterGrid& grid)
 {

@@ -30,6 +30,11 @@ constexpr PageDescription kIntoZero{600, kFourteen, 601, 16, 0, kRow14, ValueTex
 constexpr PageDescription kIntoOne{4096, std::span(kFourteen).first(6), 4097, 16, 1, kRows3And6,
                                    ValueText::Whole, TypedValue::Double,
                                    pages::EnterOrder::WriteEchoHide, 1000};
+// Single precision both ways, as the grouped PID page and the program
+// editor hold their values.
+constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
+                                  ValueText::Single, TypedValue::Single,
+                                  pages::EnterOrder::WriteEchoHide, 1000};
 constexpr PageDescription kFromBase{2501, std::span(kFourteen).first(4), 2501, 64, 0, {},
                                     ValueText::Whole, TypedValue::WholeAtParse,
                                     pages::EnterOrder::WriteEchoHide, 2000};
@@ -82,9 +87,6 @@ TEST(PageDescription, ValueTexts)
 // page's typed form or outside -32768..32767.
 TEST(PageDescription, TypedTextGivesEchoAndValue)
 {
-    constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
-                                      ValueText::Single, TypedValue::Single,
-                                      pages::EnterOrder::WriteEchoHide, 1000};
     const std::optional<int32_t> none;
     const struct {
         const PageDescription* page;
@@ -127,9 +129,6 @@ TEST(PageDescription, TypedTextGivesEchoAndValue)
 // was, so nothing of an earlier edit goes to the new row.
 TEST(PageDescription, EditValueKeepsWhatItHeldWhenTheNumberDoesNotFit)
 {
-    constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
-                                      ValueText::Single, TypedValue::Single,
-                                      pages::EnterOrder::WriteEchoHide, 1000};
     double editValue = 0;
     pages::ParseCellEntry(kSingle, 3, QStringLiteral("1.5"), editValue);
     EXPECT_EQ(editValue, 15.0);
@@ -146,9 +145,6 @@ TEST(PageDescription, EditValueKeepsWhatItHeldWhenTheNumberDoesNotFit)
 // stores; nothing where the number does not fit the page's form.
 TEST(PageDescription, TheTypedNumberBeforeScaling)
 {
-    constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
-                                      ValueText::Single, TypedValue::Single,
-                                      pages::EnterOrder::EchoHideWrite, 1000};
     const std::optional<double> none;
     const struct {
         const PageDescription* page;

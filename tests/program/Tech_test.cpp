@@ -8,10 +8,10 @@
 #include "device/Met1.h"
 #include "pages/PageFixture.h"
 
-#include <QElapsedTimer>
 
 namespace {
 
+using testsupport::CellText;
 using testsupport::ClickCell;
 using testsupport::LetTheLineSettle;
 using testsupport::PressKey;
@@ -29,24 +29,11 @@ protected:
     }
     void TearDown() override
     {
-        if (forms::IsLoaded<Tech>())
-            forms::ClosePage(forms::Instance<Tech>());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        LeavePage<Tech>();
         PageFixture::TearDown();
     }
     // "曲线设置" on the shown overview.
-    Tech& Open()
-    {
-        window->show();
-        window->Command14->click();
-        EXPECT_TRUE(forms::IsLoaded<Tech>());
-        return forms::Instance<Tech>();
-    }
-    static QString Cell(pages::ParameterGrid& grid, int row, int column = pages::ValueColumn)
-    {
-        const pages::ParameterModel& model = grid.Model();
-        return model.data(model.index(row - 1, column), Qt::DisplayRole).toString();
-    }
+    Tech& Open() { return OpenPage<Tech>(window->Command14); }
     static program::ProgramValues& Values() { return Tech::State().Values; }
     // Whether the canvas shows red (a ramp) near a point in canvas units.
     static bool RedNear(const Tech& page, double x, double y)
@@ -76,12 +63,6 @@ protected:
         for (int j = 0; j < count; ++j)
             texts.push_back(QStringLiteral("%1").arg(j * step, width, 10, QLatin1Char('0')));
         return texts;
-    }
-    static void WaitMs(int ms)
-    {
-        QElapsedTimer wait;
-        wait.start();
-        RunEventsUntil([&] { return wait.elapsed() >= ms; }, ms + 1000);
     }
 };
 
@@ -146,19 +127,19 @@ TEST_F(ProgramEditor, OpensWithTheDefaultsWithoutTouchingTheLine)
     }
     const char* defaults[] = {"1", "1", "0", "1", "1", "0", "1", "1", "1", "0", "0", "0", "0"};
     for (int row = 1; row <= 13; ++row) {
-        EXPECT_EQ(Cell(*page.MSFlexGrid1, row), QString::fromUtf8(defaults[row - 1]));
-        EXPECT_EQ(Cell(*page.MSFlexGrid1, row, 2), QString::number(1000 + row));
+        EXPECT_EQ(CellText(*page.MSFlexGrid1, row), QString::fromUtf8(defaults[row - 1]));
+        EXPECT_EQ(CellText(*page.MSFlexGrid1, row, 2), QString::number(1000 + row));
     }
     for (int row = 1; row <= 500; ++row) {
-        ASSERT_EQ(Cell(*page.MSFlexGrid2, row), QStringLiteral("0")) << row;
-        ASSERT_EQ(Cell(*page.MSFlexGrid2, row, 2), QString::number(1016 + row)) << row;
+        ASSERT_EQ(CellText(*page.MSFlexGrid2, row), QStringLiteral("0")) << row;
+        ASSERT_EQ(CellText(*page.MSFlexGrid2, row, 2), QString::number(1016 + row)) << row;
     }
-    EXPECT_EQ(Cell(*page.MSFlexGrid1, 10, 0), QStringLiteral("曲线开始设定值"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 500, 0), QStringLiteral("第 50 段：段等待偏差值"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 500, 2), QStringLiteral("1516"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 2, 0), QStringLiteral("第 1 段：升温速率  "));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 2, 2), QStringLiteral("1018"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 2, 3), QStringLiteral("0.0-1000.0 LSB"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid1, 10, 0), QStringLiteral("曲线开始设定值"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 500, 0), QStringLiteral("第 50 段：段等待偏差值"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 500, 2), QStringLiteral("1516"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 2, 0), QStringLiteral("第 1 段：升温速率  "));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 2, 2), QStringLiteral("1018"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 2, 3), QStringLiteral("0.0-1000.0 LSB"));
     EXPECT_FALSE(page.Text1->isVisible());
     EXPECT_FALSE(page.Text2->isVisible());
     EXPECT_EQ(page.Text2->palette().color(QPalette::Base), QColor(192, 255, 255));
@@ -223,15 +204,15 @@ TEST_F(ProgramEditor, ReadsTheProgramInNineBlocksWithNoPollBetween)
     const std::vector<std::pair<int, int>> reads = Reads();
     EXPECT_EQ((std::vector<std::pair<int, int>>(reads.begin() + 9, reads.begin() + 12)), poll);
 
-    ASSERT_TRUE(RunEventsUntil([&] { return Cell(*page.MSFlexGrid2, 1) == QStringLiteral("100"); },
+    ASSERT_TRUE(RunEventsUntil([&] { return CellText(*page.MSFlexGrid2, 1) == QStringLiteral("100"); },
                                2000));
     const struct {
         int row;
         const char* text;
     } cells[] = {{1, "100"}, {2, "2"}, {12, "2"}, {22, "4"}, {32, "-2"}, {3, "0"}};
     for (const auto& c : cells)
-        EXPECT_EQ(Cell(*page.MSFlexGrid2, c.row), QString::fromUtf8(c.text)) << c.row;
-    EXPECT_EQ(Cell(*page.MSFlexGrid1, 5), QStringLiteral("3"));
+        EXPECT_EQ(CellText(*page.MSFlexGrid2, c.row), QString::fromUtf8(c.text)) << c.row;
+    EXPECT_EQ(CellText(*page.MSFlexGrid1, 5), QStringLiteral("3"));
     EXPECT_EQ(Values().BasicValues[13], 99);     // read, shown nowhere
     EXPECT_EQ(Values().SegmentValues[510], 98);
 }
@@ -260,8 +241,8 @@ TEST_F(ProgramEditor, AFailedReadChangesNothingAndSaysSo)
     EXPECT_TRUE(page.Timer1.isActive());
     EXPECT_TRUE(Met1::instance().Timer1.isActive());
     page.Timer1_Timer();
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 1), QStringLiteral("0"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid1, 1), QStringLiteral("1"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 1), QStringLiteral("0"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid1, 1), QStringLiteral("1"));
     (*line)->setFault(Fault::None);
     ASSERT_TRUE(RunEventsUntil([&] { return Reads().size() >= 4; }, 3000));
     EXPECT_EQ(Reads()[3], (std::pair<int, int>{1, 64}));
@@ -269,7 +250,7 @@ TEST_F(ProgramEditor, AFailedReadChangesNothingAndSaysSo)
     page.Command2->click();
     EXPECT_FALSE(page.FaultLabel->isVisible());
     page.Timer1_Timer();
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 1), QStringLiteral("100"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 1), QStringLiteral("100"));
 }
 
 // What Enter sends for a typed text, what the array keeps and what the cell
@@ -320,7 +301,7 @@ TEST_F(ProgramEditor, TypedTextsOnBothGrids)
         const int32_t element = c.grid == 1 ? Values().BasicValues[size_t(c.row - 1)]
                                             : Values().SegmentValues[size_t(c.row - 1)];
         EXPECT_EQ(element, c.element);
-        EXPECT_EQ(Cell(grid, c.row), QString::fromUtf8(c.cell));
+        EXPECT_EQ(CellText(grid, c.row), QString::fromUtf8(c.cell));
         EXPECT_FALSE(editor->isVisible());
         EXPECT_EQ(page.FaultLabel->isVisible(), !c.sent);
         if (!c.sent) {
@@ -330,9 +311,9 @@ TEST_F(ProgramEditor, TypedTextsOnBothGrids)
     }
     // The next tick shows what the arrays hold: the rates as whole numbers.
     page.Timer1_Timer();
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 2), QStringLiteral("0"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 3), QStringLiteral("4"));
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 492), QStringLiteral("-2"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 2), QStringLiteral("0"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 3), QStringLiteral("4"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 492), QStringLiteral("-2"));
 }
 
 // A first result that fails sends the write once more; a final failure
@@ -365,7 +346,7 @@ TEST_F(ProgramEditor, AWriteThatFinallyFailsIsNotKept)
         LetTheLineSettle();
         EXPECT_EQ(Writes(), WriteList(c.frames, {1003, 2}));
         EXPECT_EQ(Values().BasicValues[2], c.kept ? 2 : 0);
-        EXPECT_EQ(Cell(*page.MSFlexGrid1, 3), c.kept ? QStringLiteral("2") : QStringLiteral("0"));
+        EXPECT_EQ(CellText(*page.MSFlexGrid1, 3), c.kept ? QStringLiteral("2") : QStringLiteral("0"));
         EXPECT_EQ(page.FaultLabel->isVisible(), !c.kept);
         if (!c.kept) {
             EXPECT_EQ(page.FaultLabel->text(), QStringLiteral("写入失败 1003"));
@@ -392,7 +373,7 @@ TEST_F(ProgramEditor, TheTimerFollowsItsTable)
 
     StatusValues[0] = 25.5f;
     CommandValues[6] = 7;
-    WaitMs(1200);
+    testsupport::RunEventsFor(1200);
     EXPECT_EQ(page.D_4W[6]->text(), QStringLiteral("1"));
     EXPECT_EQ(page.StatusBar1->PanelText(2), QString());
 
@@ -482,7 +463,7 @@ TEST_F(ProgramEditor, ReturnAndReopen)
     Tech& first = Open();
     first.Command2->click();
     first.Timer1_Timer();
-    EXPECT_EQ(Cell(*first.MSFlexGrid1, 2), QStringLiteral("2"));
+    EXPECT_EQ(CellText(*first.MSFlexGrid1, 2), QStringLiteral("2"));
     ClickCell(*first.MSFlexGrid2, 7, 1);
 
     EXPECT_FALSE(first.close());
@@ -502,8 +483,8 @@ TEST_F(ProgramEditor, ReturnAndReopen)
     (*line)->clearRequests();
 
     Tech& second = Open();
-    EXPECT_EQ(Cell(*second.MSFlexGrid1, 2), QStringLiteral("1"));
-    EXPECT_EQ(Cell(*second.MSFlexGrid2, 1), QStringLiteral("0"));
+    EXPECT_EQ(CellText(*second.MSFlexGrid1, 2), QStringLiteral("1"));
+    EXPECT_EQ(CellText(*second.MSFlexGrid2, 1), QStringLiteral("0"));
     EXPECT_EQ(Values().SegmentValues[500], 44);
     EXPECT_EQ(Tech::State().Edit.EditRow, 7);
     EXPECT_FALSE(second.Text2->isVisible());
@@ -562,7 +543,7 @@ TEST_F(ProgramEditor, EachEnterInTheSegmentEditorRedrawsTheProfile)
     (*line)->setReg(1017, 999);
     page.Command2->click();
     page.Timer1_Timer();
-    EXPECT_EQ(Cell(*page.MSFlexGrid2, 1), QStringLiteral("999"));
+    EXPECT_EQ(CellText(*page.MSFlexGrid2, 1), QStringLiteral("999"));
     EXPECT_EQ(page.Label5->text(), QStringLiteral("300"));
     EXPECT_TRUE(RedNear(page, 9000, 1508));
 
@@ -572,7 +553,7 @@ TEST_F(ProgramEditor, EachEnterInTheSegmentEditorRedrawsTheProfile)
     EXPECT_EQ(Texts(second.Label8), Numbers(16, 5));
     EXPECT_EQ(Texts(second.Label6), Numbers(10, 4000));
     EXPECT_TRUE(second.Label5->text().isEmpty());
-    EXPECT_EQ(Cell(*second.MSFlexGrid2, 1), QStringLiteral("0"));
+    EXPECT_EQ(CellText(*second.MSFlexGrid2, 1), QStringLiteral("0"));
     EXPECT_FALSE(RedNear(second, 9000, 1508));
 }
 
