@@ -195,14 +195,12 @@ TEST_F(ImportRecordsTest, AnEmptyOrBrokenValueMakesTheRecordUnfit)
 }
 
 // The export and the import loop against the simulator.
-class ExchangeLinkTest : public ::testing::Test {
+class ExchangeLinkTest : public testsupport::LinkTest {
 protected:
     void SetUp() override
     {
-        testsupport::ResetStation();
         ResetExchange();
-        ASSERT_TRUE(line.started());
-        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+        LinkTest::SetUp();
         for (int r = 4097; r <= 4288; ++r)
             line->setReg(r, ValueOf(r));
         for (int r = 24577; r <= 24640; ++r)
@@ -211,10 +209,9 @@ protected:
     }
     void TearDown() override
     {
-        testsupport::ResetStation();
+        LinkTest::TearDown();
         ResetExchange();
     }
-    testsupport::SimLine line{1};
 };
 
 using Req = zc4160sim::Request;

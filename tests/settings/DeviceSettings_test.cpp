@@ -120,15 +120,13 @@ TEST(NetworkRules, GroupsInRegisterOrder)
 // Port 1 open to a simulated controller that holds a clock and a network
 // address; the live poll stays off, so the line carries only what the
 // settings send.
-class SettingsLine : public testing::Test {
+class SettingsLine : public testsupport::LinkTest {
 protected:
     void SetUp() override
     {
-        testsupport::ResetStation();
         ClockBuffer.fill(0);
         NetParamBuffer.fill(0);
-        ASSERT_TRUE(line.started());
-        ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+        LinkTest::SetUp();
         testsupport::SetControllerClock(line);
         const int network[] = {192, 168, 1, 100, 255, 255, 255, 0, 192, 168, 1, 1};
         for (int j = 0; j < 12; ++j)
@@ -138,14 +136,13 @@ protected:
     {
         ClockBuffer.fill(0);
         NetParamBuffer.fill(0);
-        testsupport::ResetStation();
+        LinkTest::TearDown();
     }
     std::vector<Request> Requests()
     {
         LetTheLineSettle();
         return line->requests();
     }
-    testsupport::SimLine line{1};
 };
 
 TEST_F(SettingsLine, ClockReadIsOneBlockOfEight)
