@@ -8,6 +8,8 @@
 #include "platform/basic/numbers.h"
 #include "platform/modbus/modbus_rtu.h"
 
+#include <algorithm>
+
 namespace {
 
 enum CommParIndex : size_t {
@@ -25,9 +27,12 @@ bool RepeatWrite(int32_t result, WriteRule rule)
 
 } // namespace
 
-int32_t ReadBlock(int32_t first, int32_t count, int32_t* buffer)
+int32_t ReadBlock(int32_t first, std::span<int32_t> buffer)
 {
-    return Get_4X_DX(CommPar[kPort], CommPar[kStation], first, count, buffer);
+    // A view too long for a block is still refused as one, not cut to a
+    // count that happens to fit 32 bits.
+    const auto count = int32_t(std::min(buffer.size(), size_t(kMaxBlockCount) + 1));
+    return Get_4X_DX(CommPar[kPort], CommPar[kStation], first, count, buffer.data());
 }
 
 int32_t WriteRegister(int32_t reg, int32_t value, WriteRule rule)

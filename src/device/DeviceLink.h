@@ -4,17 +4,33 @@
 
 #include <QString>
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 // Comm parameters, all 0 at start: 0 port, 1 baud index, 2 parity index,
 // 3 station, 20 last open result; 19, 24 and 257 carry a value about to be
 // written by the list commands, the typed values and the clock page.
 extern std::array<int32_t, 501> CommPar;
 
-// One block read of up to 64 registers into buffer[0..count-1] with the
-// port and station of CommPar. The result is returned for the benefit of
-// tests; the station's callers never test it.
-int32_t ReadBlock(int32_t first, int32_t count, int32_t* buffer);
+// The most registers one block read asks for.
+inline constexpr int32_t kMaxBlockCount = 64;
+
+// Whether a block of count registers landing from element on lies inside a
+// buffer of bufferSize elements and is a block the link sends (1 to 64
+// registers). The tables that place their reads in a buffer check
+// themselves with it where they are written.
+constexpr bool BlockFits(int64_t element, int64_t count, size_t bufferSize)
+{
+    return element >= 0 && count >= 1 && count <= kMaxBlockCount
+           && uint64_t(element) + uint64_t(count) <= bufferSize;
+}
+
+// One block read of buffer.size() registers from first into buffer, with
+// the port and station of CommPar: the view is the room, so no read lands
+// beyond it. A view outside 1 to 64 elements sends nothing and returns the
+// Modbus layer's refusal; a failed read leaves the view as it was.
+int32_t ReadBlock(int32_t first, std::span<int32_t> buffer);
 
 // Which first results make WriteRegister send the same write once more.
 enum class WriteRule {

@@ -7,19 +7,21 @@
 
 #include <QCoreApplication>
 
+#include <span>
+
 namespace {
 
-// The three block reads of one tick. No block exceeds 64 registers, so
-// registers 1 to 80 go as 64 and 16.
+// The three block reads of one tick, each with the part of its buffer it
+// fills (the fixed-size views are checked against the buffers when this
+// compiles). No block exceeds 64 registers, so registers 1 to 80 go as 64
+// and 16.
 struct PollBlock {
     int32_t first;
-    int32_t count;
-    std::array<int32_t, 501>* buffer;
-    size_t element;
+    std::span<int32_t> buffer;
 };
-const PollBlock kLiveStatusLow{1, 64, &RegBuf, 0};
-const PollBlock kLiveStatusHigh{65, 16, &RegBuf, 64};
-const PollBlock kCommandBlock{301, 32, &RegBuf2, 0};
+constexpr PollBlock kLiveStatusLow{1, std::span(RegBuf).subspan<0, 64>()};
+constexpr PollBlock kLiveStatusHigh{65, std::span(RegBuf).subspan<64, 16>()};
+constexpr PollBlock kCommandBlock{301, std::span(RegBuf2).first<32>()};
 
 constexpr size_t kStatusCount = 80;
 constexpr size_t kCommandCount = 32;
@@ -46,7 +48,7 @@ float Scaled(int32_t raw, bool tenths)
 
 void Read(const PollBlock& block)
 {
-    ReadBlock(block.first, block.count, block.buffer->data() + block.element);
+    ReadBlock(block.first, block.buffer);
 }
 
 void Yield()

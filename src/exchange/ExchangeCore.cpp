@@ -28,6 +28,17 @@ constexpr ExportRead kCalibrationReads[] = {
     {24577, 64, 0, 0},
 };
 
+// Every read of an export lands inside the buffer it fills.
+template <size_t N>
+constexpr bool ReadsFit(const ExportRead (&reads)[N], size_t bufferSize)
+{
+    return std::ranges::all_of(reads, [bufferSize](const ExportRead& read) {
+        return BlockFits(read.element, read.count, bufferSize);
+    });
+}
+static_assert(ReadsFit(kConfigReads, std::tuple_size_v<decltype(ConfBuf)>));
+static_assert(ReadsFit(kCalibrationReads, std::tuple_size_v<decltype(CaliBuf)>));
+
 const ExportRequest kConfigExport{"configuration export", kConfigReads, ConfBuf, &SaveConfFlag,
                                   &SaveConfResult};
 const ExportRequest kCalibrationExport{"calibration export", kCalibrationReads, CaliBuf,
@@ -82,7 +93,8 @@ bool RunExport(const ExportRequest& request, const std::function<void(int)>& pro
     std::vector<int32_t> staged(request.buffer.begin(), request.buffer.end());
     bool ok = true;
     for (const ExportRead& read : request.reads) {
-        const int32_t result = ReadBlock(read.first, read.count, staged.data() + read.element);
+        const int32_t result = ReadBlock(
+            read.first, std::span(staged).subspan(size_t(read.element), size_t(read.count)));
         if (result != 0 && ok)
             qCWarning(lcExchange, "%s: the read of %d registers from %d failed (%d); no record "
                                   "requested",

@@ -148,8 +148,9 @@ bool ParameterModel::RefreshPage()
         toldNoRoom_ = true;
         return false;
     }
-    const int32_t result =
-        ReadBlock(page_.readFirst, page_.readCount, state_.PageBuffer.data() + page_.bufferElement);
+    const int32_t result = ReadBlock(
+        page_.readFirst,
+        std::span(state_.PageBuffer).subspan(size_t(page_.bufferElement), size_t(page_.readCount)));
     if (result == 0) {
         for (int row = 1; row <= page_.RowCount(); ++row)
             lastGood_[size_t(row - 1)] =

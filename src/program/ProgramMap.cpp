@@ -4,6 +4,7 @@
 #include "pages/GroupedRows.h"
 #include "platform/basic/numbers.h"
 
+#include <algorithm>
 
 namespace program {
 
@@ -103,6 +104,14 @@ constexpr BulkRead kBulkReads[] = {
 };
 constexpr size_t kBasicRead = 14;      // BasicValues 0 to 13 (1001 to 1014)
 constexpr size_t kSegmentRead = 512;   // SegmentValues 0 to 511 (1017 to 1528)
+// The read buffer: as long as SegmentValues, which it is stored into.
+constexpr size_t kReadBuffer = std::tuple_size_v<decltype(ProgramValues::SegmentValues)>;
+static_assert(std::ranges::all_of(kBulkReads, [](const BulkRead& read) {
+    return BlockFits(int64_t(read.bufferElement), read.count, kReadBuffer);
+}));
+static_assert(kBasicRead <= size_t(kBulkReads[0].count)
+              && kBasicRead <= std::tuple_size_v<decltype(ProgramValues::BasicValues)>);
+static_assert(kSegmentRead <= kReadBuffer);
 
 } // namespace
 
@@ -145,11 +154,12 @@ int32_t RateFromRegister(int32_t registerValue)
 
 int32_t ReadProgram(ProgramValues& values, const std::function<void(int)>& progress)
 {
-    std::array<int32_t, 551> buffer{};
+    std::array<int32_t, kReadBuffer> buffer{};
     std::array<int32_t, kBasicRead> basicRead{};
     progress(0);
     for (const BulkRead& read : kBulkReads) {
-        const int32_t result = ReadBlock(read.first, read.count, buffer.data() + read.bufferElement);
+        const int32_t result =
+            ReadBlock(read.first, std::span(buffer).subspan(read.bufferElement, size_t(read.count)));
         if (result != 0)
             return result;
         if (&read == &kBulkReads[0])

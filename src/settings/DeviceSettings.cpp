@@ -60,7 +60,7 @@ QString ControllerClockText(int row)
 
 int32_t ReadClockBlock()
 {
-    return ReadBlock(kClockFirstRegister, kClockBlockCount, ClockBuffer.data());
+    return ReadBlock(kClockFirstRegister, std::span(ClockBuffer).first<kClockBlockCount>());
 }
 
 std::optional<int32_t> ClockFieldValue(int row, const QString& text)
@@ -110,7 +110,7 @@ std::optional<int32_t> OctetValue(const QString& text) { return WholeInRange(tex
 
 int32_t ReadNetworkBlock()
 {
-    return ReadBlock(kNetworkFirstRegister, kNetworkBoxes, NetParamBuffer.data());
+    return ReadBlock(kNetworkFirstRegister, std::span(NetParamBuffer).first<kNetworkBoxes>());
 }
 
 std::array<QString, kNetworkBoxes> NetworkBoxTexts()

@@ -32,7 +32,7 @@ TEST_F(DeviceLink, OpenWithTheDefaultSelectionsUsesPort1Baud3Parity2Station1)
     EXPECT_FALSE(Met1::instance().Timer1.isActive());   // the caller switches it on
 
     int32_t buffer[32] = {};
-    EXPECT_EQ(ReadBlock(301, 32, buffer), 0);
+    EXPECT_EQ(ReadBlock(301, buffer), 0);
     WriteRegister(309, 1, WriteRule::NoAnswer);
     const std::vector<Request> expected = {{1, 3, 300, 32}, {1, 6, 308, 1}};
     EXPECT_EQ(line->requests(), expected);
@@ -124,7 +124,7 @@ TEST_F(DeviceLink, BeforeTheFirstOpenCallsGoToPort0AndStation0)
     CallLog log;
     int32_t buffer[16];
     std::fill(std::begin(buffer), std::end(buffer), 3);
-    EXPECT_EQ(ReadBlock(601, 16, buffer), modbus::kPortNotOpen);
+    EXPECT_EQ(ReadBlock(601, buffer), modbus::kPortNotOpen);
     WriteRegister(309, 1, WriteRule::NoAnswer);
     CloseLink();
     ASSERT_EQ(log.calls.size(), 3u);
@@ -151,5 +151,34 @@ TEST_F(DeviceLink, ASecondOpenOfAnotherPortLeavesTheFirstOpenAndCloseClosesTheLa
     int32_t v = 0;
     EXPECT_EQ(Get_4X_DX(1, 1, 1, 1, &v), 0);
     EXPECT_EQ(Get_4X_DX(2, 1, 1, 1, &v), modbus::kPortNotOpen);
-    EXPECT_EQ(ReadBlock(1, 1, &v), modbus::kPortNotOpen);
+    EXPECT_EQ(ReadBlock(1, std::span(&v, 1)), modbus::kPortNotOpen);
+}
+
+// The read's count is its view's size: a view of 1 or 64 is one frame of
+// that many registers and fills the view alone; a view outside 1 to 64
+// (an empty one, one longer than a block) sends nothing and leaves its
+// elements as they were.
+TEST_F(DeviceLink, AReadAsksForExactlyItsViewAndFillsNothingBeyond)
+{
+    SimLine line{1};
+    ASSERT_EQ(OpenLink(testsupport::DefaultSelection()), 0);
+    for (int reg = 301; reg <= 366; ++reg)
+        line->setReg(reg, reg);
+    const struct {
+        size_t size;
+        int32_t result;
+    } cases[] = {{1, 0}, {64, 0}, {0, modbus::kUnsafe}, {65, modbus::kUnsafe}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::array<int32_t, 66> buffer;
+        buffer.fill(-7);
+        line->clearRequests();
+        EXPECT_EQ(ReadBlock(301, std::span(buffer).first(c.size)), c.result);
+        std::vector<Request> expected;
+        if (c.result == 0)
+            expected.push_back({1, 3, 300, uint16_t(c.size)});
+        EXPECT_EQ(line->requests(), expected);
+        for (size_t i = 0; i < buffer.size(); ++i)
+            ASSERT_EQ(buffer[i], c.result == 0 && i < c.size ? int32_t(301 + i) : -7) << i;
+    }
 }
