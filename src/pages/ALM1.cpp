@@ -37,16 +37,32 @@ constexpr int kDecimalRows[] = {14};
 // Rows 1 to 14 are registers 601 to 614; the read of 16 from 601 lands in
 // PageBuffer from element 0, and 615 and 616 are never shown.
 constexpr pages::PageDescription kPage{
-    600, kRows, 601, 16, 0, kDecimalRows,
-    pages::ValueText::Single, pages::TypedValue::Double, pages::EnterOrder::WriteEchoHide, 500};
+    .pageBase = 600,
+    .rows = kRows,
+    .readFirst = 601,
+    .readCount = 16,
+    .timerMs = 500,
+    .decimalRows = kDecimalRows,
+    .valueText = pages::ValueText::Single,
+};
 
-const pages::GridLayout kGrid{pages::kPageHeaders, {3000, 1500, 1100, 1600, 10500}, 12};
+// PageBuffer, elements 0 to 50: the page's own array, kept larger than its
+// read of 16 (elements 0 to 15). It outlives the window.
+constexpr size_t kBufferSize = 51;
+static_assert(kPage.FitsBuffer(kBufferSize));
 
 // Layout (twips); the window keeps its place, with the close box alone.
 const pages::GridPageDesign kDesign{
-    "ALM1", "ALARM", 18045, 10770, false, false, kPage, kGrid,
-    {90, 360, 17895, 4455},        // MSFlexGrid1
-    {16770, 7230, 1245, 465},      // Command1 "返回"
+    .objectName = "ALM1",
+    .caption = "ALARM",
+    .clientWidth = 18045,
+    .clientHeight = 10770,
+    .minimiseButton = false,
+    .centred = false,
+    .page = kPage,
+    .grid = pages::kParameterPageGrid,
+    .gridPlace = {90, 360, 17895, 4455},
+    .returnPlace = {16770, 7230, 1245, 465},   // Command1 "返回"
 };
 constexpr TwipsRect kLabel1{7050, 30, 1755, 315};
 
@@ -70,7 +86,7 @@ const pages::PageDescription& ALM1::Page() { return kPage; }
 
 pages::PageState& ALM1::State()
 {
-    static pages::PageState state(51);
+    static pages::PageState state(kBufferSize);
     return state;
 }
 

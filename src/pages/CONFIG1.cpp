@@ -126,8 +126,14 @@ CONFIG1::CONFIG1()
         const config::Tab& tab = tabs[size_t(t)];
         const TabLayout& look = kTabLayouts[t];
         frames[size_t(t)] = forms::AddTabPage(SSTab1, QString::fromUtf8(tab.caption));
-        const pages::GridLayout layout{kHeaders,         *look.widths, kGridFontPoints,
-                                       look.wordWrap,    true,         look.lastRowHelpLeftBottom};
+        const pages::GridLayout layout{
+            .headers = kHeaders,
+            .widthsTwips = *look.widths,
+            .fontPoints = kGridFontPoints,
+            .wordWrap = look.wordWrap,
+            .headerHelpLeftBottom = true,
+            .lastRowHelpLeftBottom = look.lastRowHelpLeftBottom,
+        };
         auto* grid = new pages::ParameterGrid(tab.page, layout, State(), frames[size_t(t)]);
         grid->setObjectName(QStringLiteral("MSFlexGrid%1").arg(t + 1));
         PlaceTwips(grid, *look.place);

@@ -1,5 +1,7 @@
 #include "pages/ConfigRegisterMap.h"
 
+#include <algorithm>
+
 // The row texts are the controller's own, kept exactly as its documentation
 // has them, blanks at either end and the odd slip included ("0-19" over a
 // list of 21 functions, "0-6" over help texts naming 0 to 7).
@@ -314,27 +316,47 @@ constexpr int kTab1Decimal[] = {6, 17};
 constexpr int kTab3Decimal[] = {4, 5, 10, 11, 14, 15};
 constexpr int kTab9Decimal[] = {1, 2, 4};
 
-constexpr PageDescription Page(int pageBase, std::span<const ParameterRow> rows, int readCount,
-                               std::span<const int> decimalRows = {})
-{
-    // Every block starts at the tab's first row and lands from element 1.
-    return {pageBase, rows, pageBase + 1, readCount, 1, decimalRows, ValueText::Whole,
-            TypedValue::Double, EnterOrder::WriteEchoHide, kTimerMs};
-}
-
+// Every tab's block starts at its first row and lands from element 1, so
+// element i feeds row i whatever the tab; all tabs read on the page's tick.
 constexpr Tab kTabs[kTabCount] = {
-    {"Instrment", Page(4096, kTab0Rows, 16, kTab0Decimal)},
-    {"AI Input", Page(4112, kTab1Rows, 20, kTab1Decimal)},
-    {"输入应用", Page(4132, kTab2Rows, 10)},
-    {"DA Output", Page(4142, kTab3Rows, 16, kTab3Decimal)},
-    {"COMM", Page(4158, kTab4Rows, 13)},
-    {"RELAY ALARM", Page(4172, kTab5Rows, 6)},
-    {"DIO", Page(4180, kTab6Rows, 20)},
-    {"时标和DO功能 ", Page(4201, kTab7Rows, 29)},
-    {"8点线性化输入", Page(4230, kTab8Rows, 16)},
-    {"阀位控制", Page(4246, kTab9Rows, 4, kTab9Decimal)},
-    {"碳势功能", Page(4252, kTab10Rows, 4)},
+    {.caption = "Instrment",
+     .page = {.pageBase = 4096, .rows = kTab0Rows, .readFirst = 4097, .readCount = 16,
+              .bufferElement = 1, .timerMs = kTimerMs, .decimalRows = kTab0Decimal}},
+    {.caption = "AI Input",
+     .page = {.pageBase = 4112, .rows = kTab1Rows, .readFirst = 4113, .readCount = 20,
+              .bufferElement = 1, .timerMs = kTimerMs, .decimalRows = kTab1Decimal}},
+    {.caption = "输入应用",
+     .page = {.pageBase = 4132, .rows = kTab2Rows, .readFirst = 4133, .readCount = 10,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "DA Output",
+     .page = {.pageBase = 4142, .rows = kTab3Rows, .readFirst = 4143, .readCount = 16,
+              .bufferElement = 1, .timerMs = kTimerMs, .decimalRows = kTab3Decimal}},
+    {.caption = "COMM",
+     .page = {.pageBase = 4158, .rows = kTab4Rows, .readFirst = 4159, .readCount = 13,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "RELAY ALARM",
+     .page = {.pageBase = 4172, .rows = kTab5Rows, .readFirst = 4173, .readCount = 6,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "DIO",
+     .page = {.pageBase = 4180, .rows = kTab6Rows, .readFirst = 4181, .readCount = 20,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "时标和DO功能 ",
+     .page = {.pageBase = 4201, .rows = kTab7Rows, .readFirst = 4202, .readCount = 29,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "8点线性化输入",
+     .page = {.pageBase = 4230, .rows = kTab8Rows, .readFirst = 4231, .readCount = 16,
+              .bufferElement = 1, .timerMs = kTimerMs}},
+    {.caption = "阀位控制",
+     .page = {.pageBase = 4246, .rows = kTab9Rows, .readFirst = 4247, .readCount = 4,
+              .bufferElement = 1, .timerMs = kTimerMs, .decimalRows = kTab9Decimal}},
+    {.caption = "碳势功能",
+     .page = {.pageBase = 4252, .rows = kTab10Rows, .readFirst = 4253, .readCount = 4,
+              .bufferElement = 1, .timerMs = kTimerMs}},
 };
+static_assert(std::ranges::all_of(kTabs, [](const Tab& tab) {
+    return tab.page.readFirst == tab.page.pageBase + 1 && tab.page.bufferElement == 1
+           && tab.page.FitsBuffer(kBufferSize);
+}));
 
 constexpr int kUnitRows[] = {13};
 constexpr int kInputTypeRows[] = {1, 12};

@@ -23,7 +23,32 @@ constexpr int kRowCount = kGroups * int(std::size(kParameters));
 constexpr auto kDecimalRows = pages::RowSeries<kRowCount / 3>(3, 3);
 
 const pages::GridLayout kGrid{
-    pages::kPageHeaders, {3000, 1500, 1100, 1600, 9100}, 12, false, false, true, {255, 224, 192}};
+    .headers = pages::kPageHeaders,
+    .widthsTwips = {3000, 1500, 1100, 1600, 9100},
+    .fontPoints = 12,
+    .editorColour = {255, 224, 192},
+};
+
+// Rows 1 to 60 are registers 2201 to 2260; the read of 64 from 2201 lands
+// from element 1, and 2261 to 2264 are never shown. Values pass through
+// single precision both ways. The rows are composed when the page is first
+// asked for.
+constexpr pages::PageDescription kPage{
+    .pageBase = 2200,
+    .rows = {},   // composed at first use: WithRows
+    .readFirst = 2201,
+    .readCount = 64,
+    .bufferElement = 1,
+    .timerMs = 1000,
+    .decimalRows = kDecimalRows,
+    .valueText = pages::ValueText::Single,
+    .typedValue = pages::TypedValue::Single,
+};
+
+// PageBuffer, elements 0 to 200: the page's own array, kept larger than its
+// read (elements 1 to 64; element 0 is never used). It outlives the window.
+constexpr size_t kBufferSize = 201;
+static_assert(kPage.FitsBuffer(kBufferSize, kRowCount));
 
 constexpr forms::TwipsRect kLabel1{0, 60, 16770, 360};
 constexpr forms::TwipsRect kLabel2{120, 6390, 7200, 300};
@@ -32,9 +57,15 @@ const pages::GridPageDesign& Design()
 {
     // Centred; the caption is the grouped output page's too.
     static const pages::GridPageDesign design{
-        "FenzuPID", "分组输出限制", 16770, 7485, true, true, FenzuPID::Page(), kGrid,
-        {75, 480, 16620, 5760},        // MSFlexGrid1
-        {15345, 6300, 1245, 465},      // Command1 "返回"
+        .objectName = "FenzuPID",
+        .caption = "分组输出限制",
+        .clientWidth = 16770,
+        .clientHeight = 7485,
+        .minimiseButton = true,
+        .page = FenzuPID::Page(),
+        .grid = kGrid,
+        .gridPlace = {75, 480, 16620, 5760},
+        .returnPlace = {15345, 6300, 1245, 465},   // Command1 "返回"
     };
     return design;
 }
@@ -44,18 +75,13 @@ const pages::GridPageDesign& Design()
 const pages::PageDescription& FenzuPID::Page()
 {
     static const pages::GroupedRows rows(kParameters, kGroups, pages::GroupHelp::Shared);
-    // Rows 1 to 60 are registers 2201 to 2260; the read of 64 from 2201
-    // lands from element 1, and 2261 to 2264 are never shown. Values pass
-    // through single precision both ways.
-    static const pages::PageDescription page{
-        2200, rows.Rows(), 2201, 64, 1, kDecimalRows,
-        pages::ValueText::Single, pages::TypedValue::Single, pages::EnterOrder::WriteEchoHide, 1000};
+    static const pages::PageDescription page = kPage.WithRows(rows.Rows());
     return page;
 }
 
 pages::PageState& FenzuPID::State()
 {
-    static pages::PageState state(201);
+    static pages::PageState state(kBufferSize);
     return state;
 }
 

@@ -27,7 +27,31 @@ constexpr int kGroupingSwitchCopy = 4609;
 constexpr const char* kSwitchItems[] = {"0:禁止 ", "1:允许 "};
 
 const pages::GridLayout kGrid{
-    pages::kPageHeaders, {2300, 1200, 700, 1600, 11380}, 12, false, false, true, {255, 224, 192}};
+    .headers = pages::kPageHeaders,
+    .widthsTwips = {2300, 1200, 700, 1600, 11380},
+    .fontPoints = 12,
+    .editorColour = {255, 224, 192},
+};
+
+constexpr int kRowCount = kGroups * int(std::size(kParameters));
+
+// Rows 1 to 40 are registers 2502 to 2541. The read of 64 starts at the
+// switch, 2501, into element 0, so element r feeds row r; 2542 to 2564 are
+// read and never shown. The typed value is rounded at the parse. The rows
+// are composed when the page is first asked for.
+constexpr pages::PageDescription kPage{
+    .pageBase = kGroupingSwitch,
+    .rows = {},   // composed at first use: WithRows
+    .readFirst = kGroupingSwitch,
+    .readCount = 64,
+    .timerMs = 2000,
+    .typedValue = pages::TypedValue::WholeAtParse,
+};
+
+// PageBuffer, elements 0 to 100: the page's own array, kept larger than its
+// read (elements 0 to 63, the switch in element 0). It outlives the window.
+constexpr size_t kBufferSize = 101;
+static_assert(kPage.FitsBuffer(kBufferSize, kRowCount));
 
 // Layout (twips): the switch row above the grid.
 constexpr forms::TwipsRect kLabel1[] = {
@@ -43,9 +67,15 @@ const pages::GridPageDesign& Design()
 {
     // Centred; the caption is the grouped PID page's too.
     static const pages::GridPageDesign design{
-        "Fenzuout1", "分组输出限制", 17700, 7695, true, true, Fenzuout1::Page(), kGrid,
-        {90, 540, 17520, 5940},        // MSFlexGrid1
-        {16365, 6510, 1245, 465},      // Command1 "返回"
+        .objectName = "Fenzuout1",
+        .caption = "分组输出限制",
+        .clientWidth = 17700,
+        .clientHeight = 7695,
+        .minimiseButton = true,
+        .page = Fenzuout1::Page(),
+        .grid = kGrid,
+        .gridPlace = {90, 540, 17520, 5940},
+        .returnPlace = {16365, 6510, 1245, 465},   // Command1 "返回"
     };
     return design;
 }
@@ -69,19 +99,13 @@ bool Within(const QWidget* widget, const QWidget* control)
 const pages::PageDescription& Fenzuout1::Page()
 {
     static const pages::GroupedRows rows(kParameters, kGroups, pages::GroupHelp::PerGroup);
-    // Rows 1 to 40 are registers 2502 to 2541. The read of 64 starts at the
-    // switch, 2501, into element 0, so element r feeds row r; 2542 to 2564
-    // are read and never shown. The typed value is rounded at the parse.
-    static const pages::PageDescription page{
-        kGroupingSwitch, rows.Rows(), kGroupingSwitch, 64, 0, {},
-        pages::ValueText::Whole, pages::TypedValue::WholeAtParse,
-        pages::EnterOrder::WriteEchoHide, 2000};
+    static const pages::PageDescription page = kPage.WithRows(rows.Rows());
     return page;
 }
 
 pages::PageState& Fenzuout1::State()
 {
-    static pages::PageState state(101);
+    static pages::PageState state(kBufferSize);
     return state;
 }
 

@@ -21,6 +21,14 @@ namespace pages {
 inline constexpr std::array<const char*, kColumns> kPageHeaders{"功能 ", "参数值", "地址", "参数范围",
                                                                 "参数说明"};
 
+// The grid of the alarm and PID pages: both show their fourteen rows with
+// the same headers, column widths (twips) and font.
+inline constexpr GridLayout kParameterPageGrid{
+    .headers = kPageHeaders,
+    .widthsTwips = {3000, 1500, 1100, 1600, 10500},
+    .fontPoints = 12,
+};
+
 // The window's design: caption, client size and title-bar buttons, the page
 // and its grid, and the places of the grid and of "返回" (twips).
 struct GridPageDesign {
@@ -29,7 +37,7 @@ struct GridPageDesign {
     int clientWidth;
     int clientHeight;
     bool minimiseButton;    // else the title bar offers the close box alone
-    bool centred;           // centred on the screen when loaded
+    bool centred = true;    // centred on the screen when loaded
     const PageDescription& page;
     const GridLayout& grid;
     forms::TwipsRect gridPlace;

@@ -29,16 +29,31 @@ constexpr int kDecimalRows[] = {3, 5, 8, 10, 13, 14};
 // from element 0, and 2015 and 2016 are never shown. A failed read shows
 // the visit's last good read, never zeros.
 constexpr pages::PageDescription kPage{
-    2000, kRows, 2001, 16, 0, kDecimalRows,
-    pages::ValueText::Single, pages::TypedValue::Double, pages::EnterOrder::WriteEchoHide, 2000};
+    .pageBase = 2000,
+    .rows = kRows,
+    .readFirst = 2001,
+    .readCount = 16,
+    .timerMs = 2000,
+    .decimalRows = kDecimalRows,
+    .valueText = pages::ValueText::Single,
+};
 
-const pages::GridLayout kGrid{pages::kPageHeaders, {3000, 1500, 1100, 1600, 10500}, 12};
+// PageBuffer, elements 0 to 50: the page's own array, kept larger than its
+// read of 16 (elements 0 to 15). It outlives the window.
+constexpr size_t kBufferSize = 51;
+static_assert(kPage.FitsBuffer(kBufferSize));
 
 // Layout (twips): centred, with the close box alone.
 const pages::GridPageDesign kDesign{
-    "PIDC", "PID参数设置", 17955, 5340, false, true, kPage, kGrid,
-    {30, 180, 17895, 4455},        // MSFlexGrid1
-    {15990, 4710, 1815, 525},      // Command1 "返回"
+    .objectName = "PIDC",
+    .caption = "PID参数设置",
+    .clientWidth = 17955,
+    .clientHeight = 5340,
+    .minimiseButton = false,
+    .page = kPage,
+    .grid = pages::kParameterPageGrid,
+    .gridPlace = {30, 180, 17895, 4455},
+    .returnPlace = {15990, 4710, 1815, 525},   // Command1 "返回"
 };
 
 } // namespace
@@ -47,7 +62,7 @@ const pages::PageDescription& PIDC::Page() { return kPage; }
 
 pages::PageState& PIDC::State()
 {
-    static pages::PageState state(51);
+    static pages::PageState state(kBufferSize);
     return state;
 }
 

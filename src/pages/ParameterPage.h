@@ -9,6 +9,8 @@
 // so the element feeding row r follows from the read block; registers at the
 // tail of a longer block are read and never shown.
 
+#include "device/DeviceLink.h"
+
 #include <QAbstractTableModel>
 #include <QString>
 #include <array>
@@ -49,23 +51,59 @@ enum class EnterOrder {
     EchoHideWrite,  // the program editor
 };
 
+// A page as data, written with designated initialisers; the members left
+// out take the defaults that most pages share.
 struct PageDescription {
-    int pageBase;                          // row r is register pageBase + r
-    std::span<const ParameterRow> rows;    // row r is rows[r - 1]
-    int readFirst;                         // the one block read: first register
-    int readCount;                         // and count (at most 64)
-    int bufferElement;                     // PageBuffer element receiving readFirst
-    std::span<const int> decimalRows;      // rows holding ten times the shown value
-    ValueText valueText;
-    TypedValue typedValue;
-    EnterOrder enterOrder;
-    int timerMs;                           // the page timer's interval
+    // Row r (1 to N) is register pageBase + r; its texts are rows[r - 1].
+    int pageBase;
+    std::span<const ParameterRow> rows;
+    // The one block read: readCount registers (at most 64) from readFirst,
+    // landing in PageBuffer from bufferElement on. A count of 0: the grid
+    // reads nothing itself (the program editor's, filled from its own
+    // arrays, whose element Element(r) shows row r).
+    int readFirst;
+    int readCount;
+    int bufferElement = 0;
+    // The page timer's interval: the cadence of the read. Every page names
+    // its own.
+    int timerMs;
+    // How a register becomes its cell's text and a typed text its value.
+    std::span<const int> decimalRows = {};   // rows holding ten times the shown value
+    ValueText valueText = ValueText::Whole;
+    TypedValue typedValue = TypedValue::Double;
+    EnterOrder enterOrder = EnterOrder::WriteEchoHide;
 
-    int RowCount() const { return static_cast<int>(rows.size()); }
-    int Register(int row) const { return pageBase + row; }
+    constexpr int RowCount() const { return static_cast<int>(rows.size()); }
+    constexpr int Register(int row) const { return pageBase + row; }
     // The PageBuffer element that holds the register of row.
-    int Element(int row) const { return Register(row) - readFirst + bufferElement; }
+    constexpr int Element(int row) const { return Register(row) - readFirst + bufferElement; }
     bool IsDecimalRow(int row) const;
+
+    // Whether the page's read fits a PageBuffer of bufferSize elements: the
+    // block is one the link sends, lies inside the buffer, and holds the
+    // register of every row, so every row's element lies inside the block.
+    // A page with no read of its own fits any buffer.
+    constexpr bool FitsBuffer(size_t bufferSize) const { return FitsBuffer(bufferSize, RowCount()); }
+    // The same for rowCount rows: the check of a page whose rows are
+    // composed at run time, made on its constant part before they exist.
+    constexpr bool FitsBuffer(size_t bufferSize, int rowCount) const
+    {
+        if (readCount == 0)
+            return true;
+        const int64_t firstRow = int64_t(pageBase) + 1;
+        const int64_t lastRow = int64_t(pageBase) + rowCount;
+        return BlockFits(bufferElement, readCount, bufferSize)
+               && (rowCount <= 0
+                   || (firstRow >= readFirst && lastRow < int64_t(readFirst) + readCount));
+    }
+    // This description with the rows given: how a page whose rows are
+    // composed at run time gets them.
+    constexpr PageDescription WithRows(std::span<const ParameterRow> composed) const
+    {
+        PageDescription page = *this;
+        page.rows = composed;
+        return page;
+    }
 };
 
 // The text of a register value on row in the page's value-text form.

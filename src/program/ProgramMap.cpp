@@ -115,22 +115,42 @@ static_assert(kSegmentRead <= kReadBuffer);
 
 } // namespace
 
-const pages::PageDescription& BasicPage()
-{
-    static const pages::PageDescription page{
-        1000, kBasicTexts, 1001, 16, 0, {},
-        pages::ValueText::Whole, pages::TypedValue::Single, pages::EnterOrder::EchoHideWrite, 1000};
-    return page;
-}
+namespace {
+
+// The editor's grids read nothing themselves: "读仪表" fills the arrays, and
+// row r shows element r - 1 of its grid's array. Both shown values and
+// typed ones are whole numbers held in single precision; the echo comes
+// before the write.
+constexpr pages::PageDescription kBasicPage{
+    .pageBase = 1000,
+    .rows = kBasicTexts,
+    .readFirst = 1001,
+    .readCount = 0,
+    .timerMs = 1000,
+    .typedValue = pages::TypedValue::Single,
+    .enterOrder = pages::EnterOrder::EchoHideWrite,
+};
+constexpr pages::PageDescription kSegmentPage{
+    .pageBase = 1016,
+    .rows = {},   // composed at first use: WithRows
+    .readFirst = 1017,
+    .readCount = 0,
+    .timerMs = 1000,
+    .decimalRows = kRateRows,
+    .typedValue = pages::TypedValue::Single,
+    .enterOrder = pages::EnterOrder::EchoHideWrite,
+};
+
+} // namespace
+
+const pages::PageDescription& BasicPage() { return kBasicPage; }
 
 const pages::PageDescription& SegmentPage()
 {
     // The 500 rows, composed once from the ten suffixes.
     static const pages::GroupedRows table(kSegmentSuffixes, kSegmentCount, pages::GroupHelp::Shared,
                                           {"第 ", " 段："});
-    static const pages::PageDescription page{
-        1016, table.Rows(), 1017, 64, 0, kRateRows,
-        pages::ValueText::Whole, pages::TypedValue::Single, pages::EnterOrder::EchoHideWrite, 1000};
+    static const pages::PageDescription page = kSegmentPage.WithRows(table.Rows());
     return page;
 }
 

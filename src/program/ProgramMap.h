@@ -39,7 +39,8 @@ struct ProgramValues {
 
 // The grids' pages: ProgramBasic (13 rows from 1001) and ProgramSegments
 // (500 rows from 1017, the rate rows 2, 12, ... 492 as the decimal rows).
-// The editor reads them with ReadProgram, never with the page's own read.
+// Neither has a read of its own: the editor reads with ReadProgram, and
+// row r shows element r - 1 of the grid's array.
 const pages::PageDescription& BasicPage();
 const pages::PageDescription& SegmentPage();
 

@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         GridPageTest::SetUp();
-        Fenzuout1::State() = pages::PageState(101);
+        Fenzuout1::State() = pages::PageState(Fenzuout1::State().PageBuffer.size());
     }
     void TearDown() override
     {

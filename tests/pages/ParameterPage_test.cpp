@@ -25,19 +25,37 @@ constexpr int kRows3And6[] = {3, 6};
 // into element 0 (alarm, PID), into element 1 (configuration, grouped
 // PID), and the block from PageBase into element 0 (grouped output, whose
 // element 0 is its switch), each with a tail longer than its rows.
-constexpr PageDescription kIntoZero{600, kFourteen, 601, 16, 0, kRow14, ValueText::Single,
-                                    TypedValue::Double, pages::EnterOrder::WriteEchoHide, 500};
-constexpr PageDescription kIntoOne{4096, std::span(kFourteen).first(6), 4097, 16, 1, kRows3And6,
-                                   ValueText::Whole, TypedValue::Double,
-                                   pages::EnterOrder::WriteEchoHide, 1000};
+constexpr PageDescription kIntoZero{.pageBase = 600,
+                                    .rows = kFourteen,
+                                    .readFirst = 601,
+                                    .readCount = 16,
+                                    .timerMs = 500,
+                                    .decimalRows = kRow14,
+                                    .valueText = ValueText::Single};
+constexpr PageDescription kIntoOne{.pageBase = 4096,
+                                   .rows = std::span(kFourteen).first(6),
+                                   .readFirst = 4097,
+                                   .readCount = 16,
+                                   .bufferElement = 1,
+                                   .timerMs = 1000,
+                                   .decimalRows = kRows3And6};
 // Single precision both ways, as the grouped PID page and the program
 // editor hold their values.
-constexpr PageDescription kSingle{2200, std::span(kFourteen).first(6), 2201, 64, 1, kRows3And6,
-                                  ValueText::Single, TypedValue::Single,
-                                  pages::EnterOrder::WriteEchoHide, 1000};
-constexpr PageDescription kFromBase{2501, std::span(kFourteen).first(4), 2501, 64, 0, {},
-                                    ValueText::Whole, TypedValue::WholeAtParse,
-                                    pages::EnterOrder::WriteEchoHide, 2000};
+constexpr PageDescription kSingle{.pageBase = 2200,
+                                  .rows = std::span(kFourteen).first(6),
+                                  .readFirst = 2201,
+                                  .readCount = 64,
+                                  .bufferElement = 1,
+                                  .timerMs = 1000,
+                                  .decimalRows = kRows3And6,
+                                  .valueText = ValueText::Single,
+                                  .typedValue = TypedValue::Single};
+constexpr PageDescription kFromBase{.pageBase = 2501,
+                                    .rows = std::span(kFourteen).first(4),
+                                    .readFirst = 2501,
+                                    .readCount = 64,
+                                    .timerMs = 2000,
+                                    .typedValue = TypedValue::WholeAtParse};
 
 TEST(PageDescription, RowRegisterAndBufferElement)
 {
