@@ -87,6 +87,14 @@ ParameterModel::ParameterModel(const PageDescription& page, PageState& state, QO
       values_(size_t(page.RowCount())), lastGood_(size_t(page.RowCount())),
       helpLeftBottom_(size_t(page.RowCount()), 1)
 {
+    const bool fits = page.FitsBuffer(state.PageBuffer.size());
+    reads_ = fits && page.readCount > 0;
+    if (!fits)
+        qCWarning(lcPages,
+                  "a page of %d rows from %d is refused: its read of %d from %d into element %d "
+                  "does not hold its rows inside a buffer of %d",
+                  page.RowCount(), page.Register(1), page.readCount, page.readFirst,
+                  page.bufferElement, int(state.PageBuffer.size()));
 }
 
 void ParameterModel::SetHeaders(const std::array<QString, kColumns>& headers)
@@ -138,16 +146,11 @@ void ParameterModel::SetValueTexts(const std::vector<QString>& texts)
 
 bool ParameterModel::RefreshPage()
 {
-    // A grid whose state keeps no buffer for its block (the program
-    // editor's, filled from its own arrays) has nothing to read into.
-    if (page_.readCount <= 0
-        || size_t(page_.bufferElement) + size_t(page_.readCount) > state_.PageBuffer.size()) {
-        if (!toldNoRoom_)
-            qCWarning(lcPages, "a page of %d rows has no buffer room for its read of %d from %d",
-                      page_.RowCount(), page_.readCount, page_.readFirst);
-        toldNoRoom_ = true;
+    // The room was judged when the model was made; nothing in the station
+    // resizes a page state's buffer after that.
+    if (!reads_)
         return false;
-    }
+    Q_ASSERT(page_.FitsBuffer(state_.PageBuffer.size()));
     const int32_t result = ReadBlock(
         page_.readFirst,
         std::span(state_.PageBuffer).subspan(size_t(page_.bufferElement), size_t(page_.readCount)));

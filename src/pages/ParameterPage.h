@@ -154,10 +154,16 @@ inline constexpr int kColumns = 5;
 class ParameterModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    // The pair is judged here: a page whose read does not fit the state's
+    // buffer (FitsBuffer) is refused at once, with one warning, and the
+    // model never reads; its value cells stay empty for the visit.
     ParameterModel(const PageDescription& page, PageState& state, QObject* parent = nullptr);
 
     const PageDescription& Page() const { return page_; }
     PageState& State() const { return state_; }
+    // Whether the page reads into the state: it has a read of its own and
+    // was not refused.
+    bool Reads() const { return reads_; }
 
     // Header texts of row 0, and the alignment of the help cells: left and
     // bottom for the rows given, the grid's default for the others.
@@ -174,7 +180,8 @@ public:
     // from it. A read that fails shows this visit's last good read again
     // (cells empty where there was none), so a dead line never shows zeros
     // or the values of another visit and an echo on it does not pass for
-    // accepted. Returns whether the read succeeded.
+    // accepted. Returns whether the read succeeded; false at once, with
+    // nothing read, for a model that does not read.
     bool RefreshPage();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -190,7 +197,7 @@ private:
     bool headerHelpLeftBottom_ = false;
     std::vector<QString> values_;      // what the value cells show
     std::vector<QString> lastGood_;    // the texts of this visit's last good read
-    bool toldNoRoom_ = false;          // the missing buffer room is logged once
+    bool reads_ = false;
     std::vector<char> helpLeftBottom_;
 };
 

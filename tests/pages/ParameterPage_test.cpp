@@ -4,6 +4,7 @@
 
 #include "pages/ParameterPage.h"
 
+#include "db/LogCapture.h"
 #include "device/DeviceFixture.h"
 
 #include <gtest/gtest.h>
@@ -261,20 +262,58 @@ TEST_F(PageModel, AFailedReadShowsThisVisitsLastGoodRead)
     EXPECT_EQ(next.ValueText(1), QStringLiteral("42"));
 }
 
-// A state whose buffer cannot hold the block (or an element past it) reads
-// nothing and writes nowhere.
-TEST_F(PageModel, ABufferTooSmallForTheBlockReadsNothing)
+// A page whose read does not fit its state is refused when the model is
+// made: one warning then, no read ever (no frame on the line, the buffer
+// untouched), empty value cells. The refusals: the block past the end of
+// the buffer, a row whose register lies outside the block (before it or
+// after it), a block the link would not send, an element before the
+// buffer. A page without a read of its own fits any state.
+TEST_F(PageModel, APageThatDoesNotFitItsBufferIsRefusedWhereTheModelIsMade)
 {
-    line->clearRequests();
-    for (size_t size : {size_t(0), size_t(16)}) {
-        SCOPED_TRACE(size);
-        pages::PageState small(size);
-        pages::ParameterModel model(kIntoOne, small);   // 16 from element 1
+    auto shifted = [](PageDescription page, int readFirst, int readCount, int element) {
+        page.readFirst = readFirst;
+        page.readCount = readCount;
+        page.bufferElement = element;
+        return page;
+    };
+    const struct {
+        const char* what;
+        PageDescription page;
+        size_t bufferSize;
+        bool refused;
+    } cases[] = {
+        {"16 from element 1 in an empty buffer", kIntoOne, 0, true},
+        {"16 from element 1 in 16", kIntoOne, 16, true},
+        {"16 from element 1 in 17", kIntoOne, 17, false},
+        {"14 rows, a block of 13", shifted(kIntoZero, 601, 13, 0), 51, true},
+        {"14 rows, a block of 14", shifted(kIntoZero, 601, 14, 0), 51, false},
+        {"the block starting after row 1", shifted(kIntoZero, 602, 16, 0), 51, true},
+        {"a block of 65", shifted(kIntoZero, 601, 65, 0), 101, true},
+        {"an element before the buffer", shifted(kIntoZero, 601, 16, -1), 51, true},
+        {"no read of its own, no buffer", shifted(kIntoZero, 601, 0, 0), 0, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(c.page.FitsBuffer(c.bufferSize), !c.refused);
+        line->clearRequests();
+        pages::PageState small(c.bufferSize);
+        std::fill(small.PageBuffer.begin(), small.PageBuffer.end(), 7);
+        LogCapture log("zc4160.pages");
+        pages::ParameterModel model(c.page, small);
+        EXPECT_EQ(log.warnings().size(), c.refused ? 1 : 0);
+        EXPECT_EQ(model.Reads(), !c.refused && c.page.readCount > 0);
+        if (model.Reads()) {
+            EXPECT_TRUE(model.RefreshPage());
+            EXPECT_EQ(line->requests().size(), 1u);
+            continue;
+        }
         EXPECT_FALSE(model.RefreshPage());
+        EXPECT_FALSE(model.RefreshPage());
+        EXPECT_EQ(log.warnings().size(), c.refused ? 1 : 0);   // none per tick
         EXPECT_TRUE(model.ValueText(1).isEmpty());
-        EXPECT_EQ(small.PageBuffer.size(), size);
+        EXPECT_EQ(small.PageBuffer, std::vector<int32_t>(c.bufferSize, 7));
+        EXPECT_TRUE(line->requests().empty());
     }
-    EXPECT_TRUE(line->requests().empty());
 }
 
 } // namespace
