@@ -225,10 +225,11 @@ void CONFIG1::Text_KeyPress(int tab, int keyAscii)
 {
     if (keyAscii != 13)
         return;
-    // The tab is read again at the next tick whatever the write did, so a
-    // refused or lost value shows its old number coming back.
-    RefreshPending = true;
     MSFlexGrid[size_t(tab)]->CommitCellEdit();
+    // The tab is read again at the next tick whatever the write did, so a
+    // refused or lost value shows its old number coming back. One raise
+    // after the write is enough: the write yields to no event, so no tick
+    // can fall between a raise before it and this one.
     RefreshPending = true;
 }
 
@@ -237,7 +238,9 @@ void CONFIG1::Combo1_DblClick() { Combo1->hide(); }
 void CONFIG1::Timer1_Timer()
 {
     StatusBar1->ShowLiveValues();
-    // The tab control tells nobody of a change: the tick looks for itself.
+    // Reads come with the tick alone, so a tab visited and left between two
+    // ticks is never read: rather than follow the tab control's change
+    // signal, the tick compares the tab shown now with the one it last saw.
     const int visible = SSTab1->currentIndex();
     if (visible != LastTab) {
         LastTab = int16_t(visible);
