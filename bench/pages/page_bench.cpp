@@ -92,7 +92,7 @@ void TickOf500Rows()
         .widthsTwips = {2250, 900, 550, 1600, 2200},
         .fontPoints = 9.75,
     };
-    pages::PageState edit(0);
+    pages::PageState edit;   // the editor's grids keep no buffer
     QWidget host;
     host.resize(525, 605);
     pages::ParameterGrid grid(program::SegmentPage(), layout, edit, &host);

@@ -133,6 +133,8 @@ CellEntry ParseCellEntry(const PageDescription& page, int row, const QString& te
 
 // What a page keeps across its window's unload and reopen.
 struct PageState {
+    // A state without a buffer serves grids with no read of their own.
+    PageState() = default;
     explicit PageState(size_t bufferSize) : PageBuffer(bufferSize, 0) {}
     // The last value cell clicked on any grid of the window; 0 until the
     // first click of the run.

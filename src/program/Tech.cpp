@@ -13,14 +13,14 @@ using forms::TwipsRect;
 namespace {
 
 const pages::GridLayout kBasicGrid{
-    {"曲线基本功能 ", "参数值", "地址", "参数范围", "参数说明"},
-    {1900, 1000, 800, 1300, 17500},
-    9.75,
+    .headers = {"曲线基本功能 ", "参数值", "地址", "参数范围", "参数说明"},
+    .widthsTwips = {1900, 1000, 800, 1300, 17500},
+    .fontPoints = 9.75,
 };
 const pages::GridLayout kSegmentGrid{
-    {"程序曲线段设置 ", "参数值", "地址", "参数范围", "参数说明"},
-    {2250, 900, 550, 1600, 2200},
-    9.75,
+    .headers = {"程序曲线段设置 ", "参数值", "地址", "参数范围", "参数说明"},
+    .widthsTwips = {2250, 900, 550, 1600, 2200},
+    .fontPoints = 9.75,
 };
 
 // Layout (twips).

@@ -32,7 +32,7 @@ public:
     // EditValue) and the profile's state.
     struct Kept {
         program::ProgramValues Values;
-        pages::PageState Edit{0};
+        pages::PageState Edit;   // no buffer: the grids read nothing themselves
         program::PlotState Plot;
     };
     static Kept& State();
