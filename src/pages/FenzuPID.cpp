@@ -31,8 +31,7 @@ const pages::GridLayout kGrid{
 
 // Rows 1 to 60 are registers 2201 to 2260; the read of 64 from 2201 lands
 // from element 1, and 2261 to 2264 are never shown. Values pass through
-// single precision both ways. The rows are composed when the page is first
-// asked for.
+// single precision both ways.
 constexpr pages::PageDescription kPage{
     .pageBase = 2200,
     .rows = {},   // composed at first use: WithRows

@@ -37,8 +37,7 @@ constexpr int kRowCount = kGroups * int(std::size(kParameters));
 
 // Rows 1 to 40 are registers 2502 to 2541. The read of 64 starts at the
 // switch, 2501, into element 0, so element r feeds row r; 2542 to 2564 are
-// read and never shown. The typed value is rounded at the parse. The rows
-// are composed when the page is first asked for.
+// read and never shown. The typed value is rounded at the parse.
 constexpr pages::PageDescription kPage{
     .pageBase = kGroupingSwitch,
     .rows = {},   // composed at first use: WithRows

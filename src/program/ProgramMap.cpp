@@ -113,13 +113,9 @@ static_assert(kBasicRead <= size_t(kBulkReads[0].count)
               && kBasicRead <= std::tuple_size_v<decltype(ProgramValues::BasicValues)>);
 static_assert(kSegmentRead <= kReadBuffer);
 
-} // namespace
-
-namespace {
-
 // The editor's grids read nothing themselves: "读仪表" fills the arrays, and
-// row r shows element r - 1 of its grid's array. Both shown values and
-// typed ones are whole numbers held in single precision; the echo comes
+// row r shows element r - 1 of its grid's array. The cells show whole
+// numbers, a typed value is held in single precision, and the echo comes
 // before the write.
 constexpr pages::PageDescription kBasicPage{
     .pageBase = 1000,
