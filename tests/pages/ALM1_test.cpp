@@ -57,6 +57,7 @@ TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
     EXPECT_FALSE(page.Text1->isVisible());
     EXPECT_EQ(page.Text1->palette().color(QPalette::Base), QColor(192, 255, 255));
     EXPECT_EQ(page.Text1->parentWidget(), grid.parentWidget());
+    EXPECT_EQ(page.Text1->font().toString(), grid.font().toString());
     EXPECT_EQ(page.focusWidget(), page.Command1);
     EXPECT_EQ(testsupport::NextTabStop(page.Command1), &grid);
     // Seven pictures at their places and natural sizes.
