@@ -18,7 +18,6 @@ GridPage::GridPage(const GridPageDesign& design, PageState& state)
     forms::PlaceTwips(MSFlexGrid1, design.gridPlace);
     Text1 = MSFlexGrid1->Editor();
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(font());
 
     Command1 = new forms::CommandButton(QStringLiteral("返回"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -3,11 +3,18 @@
 #include "device/DeviceLink.h"
 #include "platform/basic/twips.h"
 
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QRegion>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace pages {
+
+CellEditor::CellEditor(QAbstractItemView* grid, QWidget* parent) : QLineEdit(parent), grid_(grid)
+{
+}
 
 void CellEditor::keyPressEvent(QKeyEvent* event)
 {
@@ -16,6 +23,29 @@ void CellEditor::keyPressEvent(QKeyEvent* event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+    // A key the text box leaves unused goes to the grid, as it did when the
+    // editor lay on the viewport. Qt passes on what the grid leaves unused
+    // to the grid's parents, which are the editor's too: the key counts as
+    // used here so that they do not see it twice.
+    if (!event->isAccepted() && grid_) {
+        QCoreApplication::sendEvent(grid_, event);
+        event->accept();
+    }
+}
+
+void CellEditor::wheelEvent(QWheelEvent* event)
+{
+    QLineEdit::wheelEvent(event);
+    if (event->isAccepted() || !grid_)
+        return;
+    // The grid scrolls from wheel turns on its viewport.
+    QWidget* viewport = grid_->viewport();
+    QWheelEvent turn(viewport->mapFromGlobal(event->globalPosition()), event->globalPosition(),
+                     event->pixelDelta(), event->angleDelta(), event->buttons(),
+                     event->modifiers(), event->phase(), event->inverted(), event->source(),
+                     event->pointingDevice());
+    QCoreApplication::sendEvent(viewport, &turn);
+    event->accept();
 }
 
 ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layout,
@@ -57,7 +87,12 @@ ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layo
     verticalHeader()->setDefaultSectionSize(rowHeight);
     horizontalHeader()->setFixedHeight(rowHeight);
 
-    editor_ = new CellEditor(viewport());
+    // The editor lies over the grid as its sibling, not on the viewport: an
+    // accessibility client walks a table through its cells and never meets a
+    // widget on its viewport, so a screen reader could not reach the text
+    // being typed there. Without a parent to share, the viewport takes it.
+    editor_ = new CellEditor(this, parent ? parent : viewport());
+    editor_->setFont(font());   // the grid's, as on the viewport it inherited it
     editor_->setObjectName(QStringLiteral("CellEditor"));
     editor_->setFrame(false);
     editor_->setTextMargins(0, 0, 0, 0);
@@ -66,6 +101,9 @@ ParameterGrid::ParameterGrid(const PageDescription& page, const GridLayout& layo
 
     connect(this, &QAbstractItemView::clicked, this, &ParameterGrid::OnClicked);
 }
+
+// The editor is not the grid's child, so it would outlive it.
+ParameterGrid::~ParameterGrid() { delete editor_; }
 
 QRect ParameterGrid::CellRect(int row, int column) const
 {
@@ -82,10 +120,28 @@ void ParameterGrid::PlaceOverCell(QWidget* widget, int row, int column) const
                                   cell.size()));
 }
 
+void ParameterGrid::PlaceEditor()
+{
+    PlaceOverCell(editor_, editingRow_, ValueColumn);
+    if (editor_->parentWidget() == viewport())
+        return;
+    // Cut at the viewport's edges as a widget on the viewport would be: a
+    // cell scrolled partly out of view shows that part of its editor, one
+    // scrolled out wholly none of it (an empty mask would mean no mask).
+    const QRect cell = CellRect(editingRow_, ValueColumn);
+    const QRect shown = cell.intersected(viewport()->rect());
+    if (shown == cell)
+        editor_->clearMask();
+    else if (shown.isEmpty())
+        editor_->setMask(QRegion(-1, -1, 1, 1));
+    else
+        editor_->setMask(QRegion(shown.translated(-cell.topLeft())));
+}
+
 void ParameterGrid::PlaceOverlays()
 {
     if (editor_ && editor_->isVisible() && editingRow_ > 0)
-        PlaceOverCell(editor_, editingRow_, ValueColumn);
+        PlaceEditor();
     if (hintList_ && hintList_->isVisible() && hintRow_ > 0)
         PlaceOverCell(hintList_, hintRow_, HelpColumn);
 }
@@ -100,6 +156,28 @@ void ParameterGrid::updateGeometries()
 {
     QTableView::updateGeometries();
     PlaceOverlays();
+}
+
+void ParameterGrid::moveEvent(QMoveEvent* event)
+{
+    QTableView::moveEvent(event);
+    PlaceOverlays();
+}
+
+bool ParameterGrid::event(QEvent* event)
+{
+    // The editor hides and shows with the grid, as it did on the viewport;
+    // a hidden window hides both anyway.
+    if (event->type() == QEvent::HideToParent && editor_ && !editor_->isHidden()
+        && editor_->parentWidget() != viewport()) {
+        editor_->hide();
+        editorHiddenWithGrid_ = true;
+    } else if (event->type() == QEvent::ShowToParent && editorHiddenWithGrid_) {
+        editorHiddenWithGrid_ = false;
+        editor_->show();
+        PlaceEditor();
+    }
+    return QTableView::event(event);
 }
 
 void ParameterGrid::AttachHintList(forms::DropDownList* list, std::span<const int> rows)
@@ -148,9 +226,10 @@ bool ParameterGrid::ShowCellEditor()
     state.EditCol = column;
     editingRow_ = row;
     editor_->setText(model_.ValueText(row));
+    editorHiddenWithGrid_ = false;
     editor_->show();
     editor_->raise();
-    PlaceOverCell(editor_, row, ValueColumn);
+    PlaceEditor();
     editor_->setFocus();
     editor_->selectAll();
     return true;
@@ -172,6 +251,7 @@ std::optional<int32_t> ParameterGrid::CommitCellEdit(CellEntry* parsed)
     };
     auto echoAndHide = [&] {
         model_.SetValueText(row, entry.echo);
+        editorHiddenWithGrid_ = false;
         editor_->hide();
         setFocus();
     };

@@ -4,9 +4,9 @@
 // cell, and on some grids a hint list laid over a help cell.
 //
 // A click whose cell is a value cell (column 1) lays the editor exactly
-// over it with the cell's text, focused and all selected; the editor is a
-// child of the view's viewport, so it scrolls with its cell. Enter in the
-// editor (also keypad Enter) is the only commit; Esc does nothing.
+// over it with the cell's text, focused and all selected; the grid moves it
+// with its cell on every scroll, resize and move. Enter in the editor (also
+// keypad Enter) is the only commit; Esc does nothing.
 
 #include "pages/ParameterPage.h"
 #include "platform/basic/Rgb.h"
@@ -34,16 +34,22 @@ struct GridLayout {
 };
 
 // The cell editor: reports Enter as key 13 and leaves every other key to
-// the text box.
+// the text box. A key or wheel turn the text box leaves unused goes on to
+// its grid (arrows move the current cell, page keys and the wheel scroll),
+// and from there to the window.
 class CellEditor : public QLineEdit {
     Q_OBJECT
 public:
-    using QLineEdit::QLineEdit;
+    CellEditor(QAbstractItemView* grid, QWidget* parent);
 signals:
     void KeyPress(int keyAscii);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    QPointer<QAbstractItemView> grid_;
 };
 
 class ParameterGrid : public QTableView {
@@ -51,6 +57,7 @@ class ParameterGrid : public QTableView {
 public:
     ParameterGrid(const PageDescription& page, const GridLayout& layout, PageState& state,
                   QWidget* parent);
+    ~ParameterGrid() override;
 
     ParameterModel& Model() { return model_; }
     const PageDescription& Page() const { return model_.Page(); }
@@ -86,14 +93,18 @@ signals:
 protected:
     void scrollContentsBy(int dx, int dy) override;
     void updateGeometries() override;
+    void moveEvent(QMoveEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void PlaceOverCell(QWidget* widget, int row, int column) const;
+    void PlaceEditor();
     void PlaceOverlays();
     void OnClicked(const QModelIndex& index);
 
     ParameterModel model_;
     CellEditor* editor_ = nullptr;
+    bool editorHiddenWithGrid_ = false;
     int editingRow_ = 0;
     int currentRow_ = 0;
     int currentCol_ = 0;

@@ -1,8 +1,8 @@
 #include "settings/DeviceSettings.h"
 
 #include "device/DeviceLink.h"
+#include "platform/basic/daynumbers.h"
 #include "platform/basic/numbers.h"
-#include "trend/ChartText.h"
 
 std::array<int32_t, 11> ClockBuffer{};
 std::array<int32_t, 21> NetParamBuffer{};
@@ -44,8 +44,8 @@ ClockTexts ClockTextsAt(const QDateTime& now)
     const QDate date = now.date();
     const QTime time = now.time();
     ClockTexts texts;
-    texts.date = chart::ClockDateText(now);
-    texts.time = chart::ClockTimeText(now);
+    texts.date = basic::ClockDateText(now);
+    texts.time = basic::ClockTimeText(now);
     const int fields[kClockFields] = {date.year(), date.month(),  date.day(),
                                       time.hour(), time.minute(), time.second()};
     for (int k = 0; k < kClockFields; ++k)

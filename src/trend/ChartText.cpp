@@ -26,16 +26,6 @@ QString DateValueText(double value)
     return dateText + QLatin1Char(' ') + timeText;
 }
 
-QString ClockDateText(const QDateTime& now)
-{
-    return now.date().toString(QStringLiteral("MM-dd-yyyy"));
-}
-
-QString ClockTimeText(const QDateTime& now)
-{
-    return now.time().toString(QStringLiteral("hh:mm:ss"));
-}
-
 std::array<QString, 7> YAxisTexts(int16_t span, int16_t minimum)
 {
     const float q = static_cast<float>(span / 6.0);

@@ -2,6 +2,8 @@
 // The texts the charts show: stored day numbers as labels, the clock, and
 // the Y-axis labels.
 
+#include "platform/basic/daynumbers.h"
+
 #include <QDateTime>
 #include <QString>
 #include <array>
@@ -13,9 +15,10 @@ namespace chart {
 // time part as the date ("yyyy/MM/dd"), both otherwise; 0 is midnight.
 QString DateValueText(double value);
 
-// The clock labels: "MM-dd-yyyy" and "hh:mm:ss" (24-hour).
-QString ClockDateText(const QDateTime& now);
-QString ClockTimeText(const QDateTime& now);
+// The clock labels: the platform's clock texts, "MM-dd-yyyy" and
+// "hh:mm:ss" (24-hour).
+using basic::ClockDateText;
+using basic::ClockTimeText;
 
 // Label5(0) (bottom) to Label5(6) (top) for a span and minimum.
 std::array<QString, 7> YAxisTexts(int16_t span, int16_t minimum);

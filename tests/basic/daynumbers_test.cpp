@@ -38,6 +38,27 @@ TEST(DayNumbers, OneReadingSplitsIntoDateAndTimeOfTheSameDay)
     EXPECT_EQ(DateTimeFromDayNumbers(m.date, m.time), justBefore.addMSecs(1));
 }
 
+TEST(DayNumbers, ClockTextsAreMonthFirstAnd24Hour)
+{
+    struct Case {
+        QDateTime now;
+        const char* date;
+        const char* time;
+    };
+    // Leading zeros kept, the afternoon not folded to 12 hours, the
+    // milliseconds cut rather than rounded into the next second (or day).
+    const Case cases[] = {
+        {QDateTime(QDate(2024, 3, 5), QTime(7, 8, 9)), "03-05-2024", "07:08:09"},
+        {QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 999)), "12-31-2026", "23:59:59"},
+        {QDateTime(QDate(2000, 1, 1), QTime(0, 0)), "01-01-2000", "00:00:00"},
+        {QDateTime(QDate(2018, 10, 20), QTime(13, 0, 5)), "10-20-2018", "13:00:05"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ClockDateText(c.now), QString::fromLatin1(c.date)) << c.date;
+        EXPECT_EQ(ClockTimeText(c.now), QString::fromLatin1(c.time)) << c.time;
+    }
+}
+
 TEST(Twips, FifteenToAPixelRoundedHalfToEven)
 {
     const struct { double twips; int px; } cases[] = {

@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -55,7 +56,8 @@ TEST_F(AlarmPage, OpensAsDesignedWithoutTouchingTheLine)
         EXPECT_EQ(text(row, 2), QString::number(600 + row));
     EXPECT_FALSE(page.Text1->isVisible());
     EXPECT_EQ(page.Text1->palette().color(QPalette::Base), QColor(192, 255, 255));
-    EXPECT_EQ(page.Text1->parentWidget(), grid.viewport());
+    EXPECT_EQ(page.Text1->parentWidget(), grid.parentWidget());
+    EXPECT_EQ(page.Text1->font().toString(), grid.font().toString());
     EXPECT_EQ(page.focusWidget(), page.Command1);
     EXPECT_EQ(testsupport::NextTabStop(page.Command1), &grid);
     // Seven pictures at their places and natural sizes.
@@ -177,7 +179,7 @@ TEST_F(AlarmPage, EditorRules)
     EXPECT_TRUE(page.Text1->isVisible());
     EXPECT_EQ(page.Text1->text(), QStringLiteral("20"));
     EXPECT_EQ(page.Text1->selectedText(), QStringLiteral("20"));
-    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(5, 1));
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(5, 1));
     EXPECT_EQ(ALM1::State().EditRow, 5);
     EXPECT_EQ(ALM1::State().EditCol, 1);
 
@@ -188,7 +190,7 @@ TEST_F(AlarmPage, EditorRules)
 
     ClickCell(grid, 6, 1);   // another value cell: moves, typing dropped
     EXPECT_EQ(page.Text1->text(), QStringLiteral("3"));
-    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(6, 1));
     page.Text1->setText(QStringLiteral("4"));
     for (int column : {0, 2, 3, 4}) {   // the editor stays, with its text
         ClickCell(grid, 9, column);
@@ -200,10 +202,10 @@ TEST_F(AlarmPage, EditorRules)
     // Scrolled with the editor open, the editor stays over its cell.
     grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
     QCoreApplication::processEvents();
-    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(6, 1));
     grid.verticalScrollBar()->setValue(0);
     QCoreApplication::processEvents();
-    EXPECT_EQ(page.Text1->geometry(), grid.CellRect(6, 1));
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(6, 1));
 
     // A read while the editor is open rewrites the cell under it and leaves
     // the typing alone.
@@ -219,6 +221,127 @@ TEST_F(AlarmPage, EditorRules)
     EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{606, 4}}));
     EXPECT_FALSE(page.Text1->isVisible());
     EXPECT_EQ(Values(page)[5], QStringLiteral("4"));
+}
+
+// An accessibility client walking the window's tree finds the open editor
+// as the one showing editable text, focused, with its cell's text and over
+// its cell; a click on it, "7" and Enter write 7 to register 602, and the
+// hidden editor is no longer showing. A key the editor leaves unused goes
+// on to the grid and reaches the window once.
+TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    ASSERT_TRUE(testsupport::Activate(page));
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    EXPECT_EQ(testsupport::ShowingEditableText(&page), nullptr);
+
+    grid.Model().SetValueText(5, QStringLiteral("20"));
+    ClickCell(grid, 5, 1);
+    testsupport::ExpectEditorOnTheBus(grid, 5);
+    ClickCell(grid, 9, 3);   // a click beside it leaves it where it is
+    testsupport::ExpectEditorOnTheBus(grid, 5);
+
+    ClickCell(grid, 2, 1);   // register 602, not read yet: empty
+    testsupport::ExpectEditorOnTheBus(grid, 2);
+    QAccessibleInterface* text = testsupport::ShowingEditableText(&page);
+    ASSERT_EQ(text, testsupport::FoundInTheWalk(&page, page.Text1));
+    // What lies on top where the client sees the editor is the editor.
+    const QPoint at = text->rect().center();
+    EXPECT_EQ(page.childAt(page.mapFromGlobal(at)), page.Text1);
+    testsupport::Click(page.Text1);
+    QKeyEvent seven(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
+    QCoreApplication::sendEvent(QApplication::focusWidget(), &seven);
+    PressKey(QApplication::focusWidget(), Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{602, 7}}));
+    EXPECT_EQ(testsupport::ShowingEditableText(&page), nullptr);
+    ASSERT_NE(testsupport::FoundInTheWalk(&page, page.Text1), nullptr);
+    EXPECT_TRUE(testsupport::FoundInTheWalk(&page, page.Text1)->state().invisible);
+
+    // Down is no key of a text box: the grid uses it and moves its current
+    // cell a row. F5, used by neither, reaches the window once, not once
+    // from the grid and again from the editor.
+    ClickCell(grid, 3, 1);
+    struct KeyCount : QObject {
+        int presses = 0;
+        bool eventFilter(QObject*, QEvent* event) override
+        {
+            presses += event->type() == QEvent::KeyPress;
+            return false;
+        }
+    } atWindow;
+    page.installEventFilter(&atWindow);
+    PressKey(page.Text1, Qt::Key_Down);
+    EXPECT_EQ(grid.currentIndex(), grid.Model().index(3, 1));
+    EXPECT_EQ(atWindow.presses, 0);
+    PressKey(page.Text1, Qt::Key_F5);
+    EXPECT_EQ(atWindow.presses, 1);
+    page.removeEventFilter(&atWindow);
+    EXPECT_TRUE(page.Text1->isVisible());
+}
+
+// On a grid made too low for its rows the editor still lies over its cell
+// and shows only the part of it inside the viewport, as a child of the
+// viewport would; a wheel turn on it scrolls the grid; it moves, hides and
+// shows with the grid.
+TEST_F(AlarmPage, TheEditorFollowsItsCellAndTheGrid)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    const int rowHeight = grid.rowHeight(0);
+    // Some four rows in view.
+    grid.resize(grid.width(), grid.height() - grid.viewport()->height() + 9 * rowHeight / 2);
+    QCoreApplication::processEvents();
+    ASSERT_GT(grid.verticalScrollBar()->maximum(), 0);
+    const QColor editorColour(192, 255, 255);
+    auto colourAt = [&](const QPoint& inViewport) {
+        const QImage picture = page.grab().toImage();
+        return QColor(picture.pixel(grid.viewport()->mapTo(&page, inViewport)));
+    };
+
+    // The row cut by the viewport's lower edge.
+    const int bottom = grid.viewport()->rect().bottom();
+    int cut = 1;
+    while (grid.CellRect(cut, 1).bottom() <= bottom)
+        ++cut;
+    ASSERT_LT(grid.CellRect(cut, 1).top(), bottom - 4);
+    ClickCell(grid, cut, 1);   // scrolls the row into view
+    grid.verticalScrollBar()->setValue(0);
+    QCoreApplication::processEvents();
+    QRect cell = grid.CellRect(cut, 1);
+    EXPECT_EQ(testsupport::EditorRect(grid), cell);
+    EXPECT_EQ(colourAt(QPoint(cell.center().x(), cell.top() + 2)), editorColour);
+    EXPECT_NE(colourAt(QPoint(cell.center().x(), bottom + 3)),
+              editorColour);   // the scroll bar, not the editor
+
+    QWheelEvent down(QPointF(5, 5), page.Text1->mapToGlobal(QPointF(5, 5)), QPoint(),
+                     QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(page.Text1, &down);
+    QCoreApplication::processEvents();
+    EXPECT_GT(grid.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(cut, 1));
+
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->maximum());
+    QCoreApplication::processEvents();
+    cell = grid.CellRect(cut, 1);
+    ASSERT_FALSE(cell.intersects(grid.viewport()->rect()));
+    EXPECT_EQ(testsupport::EditorRect(grid), cell);
+    // A mask that leaves nothing of it (no mask at all would show it whole).
+    EXPECT_FALSE(page.Text1->mask().isEmpty());
+    EXPECT_TRUE((page.Text1->mask() & QRegion(page.Text1->rect())).isEmpty());
+    EXPECT_TRUE(page.Text1->isVisible());   // still open, out of view
+
+    grid.verticalScrollBar()->setValue(grid.verticalScrollBar()->minimum());
+    QCoreApplication::processEvents();
+    grid.move(grid.pos() + QPoint(12, 7));
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(cut, 1));
+    grid.hide();
+    EXPECT_FALSE(page.Text1->isVisible());
+    grid.show();
+    EXPECT_TRUE(page.Text1->isVisible());
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(cut, 1));
 }
 
 // EditRow, EditCol and PageBuffer outlive the window; a reopen shows fresh

@@ -172,7 +172,8 @@ TEST_F(ConfigPage, OpensAsDesignedWithoutTouchingTheLine)
         EXPECT_EQ(editor->objectName(), QStringLiteral("Text%1").arg(t + 1));
         EXPECT_TRUE(editor->isHidden());
         EXPECT_EQ(editor->palette().color(QPalette::Base), QColor(192, 255, 255));
-        EXPECT_EQ(editor->parentWidget(), grid.viewport());
+        EXPECT_EQ(editor->parentWidget(), grid.parentWidget());
+        EXPECT_EQ(editor->font().toString(), grid.font().toString());
     }
     // The blank rows show their register numbers.
     const pages::ParameterModel& ai = page.MSFlexGrid[1]->Model();
@@ -428,6 +429,29 @@ TEST_F(ConfigPage, EachGridWritesTheRowUnderItsEditor)
     PressKey(page.Text[1], Qt::Key_Return);
     LetTheLineSettle();
     EXPECT_EQ(Writes(), (WriteList{{4117, 7}}));
+}
+
+// A tab's open editor reaches an accessibility client walking the window
+// while its tab shows, and does not show while another tab does.
+TEST_F(ConfigPage, TheOpenEditorIsReachedByAnAccessibilityClient)
+{
+    CONFIG1& page = OpenStill();
+    ASSERT_TRUE(testsupport::Activate(page));
+    page.SSTab1->setCurrentIndex(1);
+    pages::ParameterGrid& grid = *page.MSFlexGrid[1];
+    grid.Model().SetValueText(5, QStringLiteral("42"));
+    ClickCell(grid, 5, 1);
+    testsupport::ExpectEditorOnTheBus(grid, 5);
+
+    auto showing = [&] {
+        const QAccessibleInterface* text = testsupport::FoundInTheWalk(&page, page.Text[1]);
+        return text && !text->state().invisible;
+    };
+    page.SSTab1->setCurrentIndex(0);
+    EXPECT_FALSE(showing());
+    page.SSTab1->setCurrentIndex(1);
+    EXPECT_TRUE(showing());
+    EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(5, 1));
 }
 
 // A failed read shows each tab its own last good read of this visit (empty

@@ -2,8 +2,8 @@
 // A fixture for one single-grid page window on the simulated line: the
 // page's state as at the start of the run, the page opened through its
 // overview button, and the page closed after the test. Helpers read the
-// value column, click a button as the operator does (the press moves the
-// focus first) and make a window the active one.
+// value column and click a button as the operator does (the press moves
+// the focus first).
 
 #include "PageFixture.h"
 
@@ -145,13 +145,6 @@ inline QPoint CentredPlace(const QWidget& page)
 {
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     return area.center() - page.rect().center();
-}
-
-// Makes the window the active one, so that focus moves are real.
-inline bool Activate(QWidget& w)
-{
-    w.activateWindow();
-    return RunEventsUntil([&] { return QApplication::activeWindow() == &w; }, 1000);
 }
 
 // A mouse click on a control as the operator makes it: the press first

@@ -8,6 +8,7 @@
 #include "pages/ParameterGrid.h"
 #include "platform/modbus/modbus_rtu.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -76,6 +77,13 @@ protected:
     std::unique_ptr<SimLine> line;
 };
 
+// Makes the window the active one, so that focus moves are real.
+inline bool Activate(QWidget& w)
+{
+    w.activateWindow();
+    return RunEventsUntil([&] { return QApplication::activeWindow() == &w; }, 1000);
+}
+
 // What a cell of a grid shows (row 1..N), by default its value.
 inline QString CellText(pages::ParameterGrid& grid, int row, int column = pages::ValueColumn)
 {
@@ -104,6 +112,75 @@ inline void ClickCell(pages::ParameterGrid& grid, int row, int column)
     QMouseEvent release(QEvent::MouseButtonRelease, at, grid.viewport()->mapToGlobal(at),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(grid.viewport(), &release);
+}
+
+// Where a grid's editor lies, in the viewport's coordinates (those of the
+// grid's cells), whatever widget it is a child of.
+inline QRect EditorRect(pages::ParameterGrid& grid)
+{
+    const QWidget* editor = grid.Editor();
+    return QRect(grid.viewport()->mapFrom(editor->parentWidget(), editor->pos()), editor->size());
+}
+
+// The editable texts an accessibility client meets walking the window's
+// tree from the window down, child by child.
+inline std::vector<QAccessibleInterface*> EditableTextsOf(QWidget* window)
+{
+    std::vector<QAccessibleInterface*> found;
+    std::vector<QAccessibleInterface*> open{QAccessible::queryAccessibleInterface(window)};
+    while (!open.empty()) {
+        QAccessibleInterface* node = open.back();
+        open.pop_back();
+        if (!node || !node->isValid())
+            continue;
+        if (node->role() == QAccessible::EditableText)
+            found.push_back(node);
+        for (int i = 0; i < node->childCount(); ++i)
+            open.push_back(node->child(i));
+    }
+    return found;
+}
+
+// The one editable text of the walk that is showing (not invisible), or
+// nothing when none or more than one is.
+inline QAccessibleInterface* ShowingEditableText(QWidget* window)
+{
+    QAccessibleInterface* showing = nullptr;
+    for (QAccessibleInterface* text : EditableTextsOf(window)) {
+        if (text->state().invisible)
+            continue;
+        if (showing)
+            return nullptr;
+        showing = text;
+    }
+    return showing;
+}
+
+// What the walk of the window's tree finds for a control, or nothing.
+inline QAccessibleInterface* FoundInTheWalk(QWidget* window, const QObject* control)
+{
+    for (QAccessibleInterface* text : EditableTextsOf(window))
+        if (text->object() == control)
+            return text;
+    return nullptr;
+}
+
+// The grid's open editor as an accessibility client finds it walking the
+// window of the grid: an editable text, showing, focused, with the cell's
+// text, over the cell on the screen.
+inline void ExpectEditorOnTheBus(pages::ParameterGrid& grid, int row)
+{
+    QAccessibleInterface* text = FoundInTheWalk(grid.window(), grid.Editor());
+    ASSERT_NE(text, nullptr);
+    EXPECT_FALSE(text->state().invisible);
+    EXPECT_TRUE(text->state().focused);
+    EXPECT_TRUE(text->state().editable);
+    const QString cell = CellText(grid, row);
+    EXPECT_EQ(text->text(QAccessible::Value), cell);
+    ASSERT_NE(text->textInterface(), nullptr);
+    EXPECT_EQ(text->textInterface()->text(0, text->textInterface()->characterCount()), cell);
+    const QRect rect = grid.CellRect(row, pages::ValueColumn);
+    EXPECT_EQ(text->rect(), QRect(grid.viewport()->mapToGlobal(rect.topLeft()), rect.size()));
 }
 
 inline void PressKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

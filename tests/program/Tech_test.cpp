@@ -417,6 +417,31 @@ TEST_F(ProgramEditor, BothEditorsOpenAtOnce)
     EXPECT_EQ(Values().SegmentValues[4], 4);
 }
 
+// Both grids' editors reach an accessibility client walking the window:
+// each open one is a showing editable text, the one last clicked focused;
+// Enter hides its own and leaves the other showing.
+TEST_F(ProgramEditor, TheOpenEditorsAreReachedByAnAccessibilityClient)
+{
+    Tech& page = Open();
+    ASSERT_TRUE(testsupport::Activate(page));
+    page.MSFlexGrid1->Model().SetValueText(3, QStringLiteral("12"));
+    page.MSFlexGrid2->Model().SetValueText(5, QStringLiteral("-4.5"));
+    ClickCell(*page.MSFlexGrid2, 5, 1);
+    testsupport::ExpectEditorOnTheBus(*page.MSFlexGrid2, 5);
+    ClickCell(*page.MSFlexGrid1, 3, 1);
+    testsupport::ExpectEditorOnTheBus(*page.MSFlexGrid1, 3);
+    QAccessibleInterface* segment = testsupport::FoundInTheWalk(&page, page.Text2);
+    ASSERT_NE(segment, nullptr);
+    EXPECT_FALSE(segment->state().invisible);
+    EXPECT_FALSE(segment->state().focused);
+
+    PressKey(page.Text1, Qt::Key_Return);
+    LetTheLineSettle();
+    ASSERT_NE(testsupport::FoundInTheWalk(&page, page.Text1), nullptr);
+    EXPECT_TRUE(testsupport::FoundInTheWalk(&page, page.Text1)->state().invisible);
+    EXPECT_FALSE(testsupport::FoundInTheWalk(&page, page.Text2)->state().invisible);
+}
+
 // "曲线选择" writes the list's number to 307, again only after no answer; a
 // text whose number does not fit sends nothing and leaves CommPar(19).
 TEST_F(ProgramEditor, CurveSelection)

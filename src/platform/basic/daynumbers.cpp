@@ -43,4 +43,14 @@ QDateTime DateTimeFromDayNumbers(double day, double fraction)
     return QDateTime(DateFromDayNumber(day), TimeFromDayNumber(fraction));
 }
 
+QString ClockDateText(const QDateTime& now)
+{
+    return now.date().toString(QStringLiteral("MM-dd-yyyy"));
+}
+
+QString ClockTimeText(const QDateTime& now)
+{
+    return now.time().toString(QStringLiteral("hh:mm:ss"));
+}
+
 } // namespace basic

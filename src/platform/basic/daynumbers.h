@@ -4,6 +4,7 @@
 // one clock reading so a stamp at midnight cannot mix two days.
 
 #include <QDateTime>
+#include <QString>
 
 namespace basic {
 
@@ -20,5 +21,11 @@ DayStamp SplitDayStamp(const QDateTime& local);
 QDate DateFromDayNumber(double day);
 QTime TimeFromDayNumber(double fraction);
 QDateTime DateTimeFromDayNumbers(double day, double fraction);
+
+// A clock reading as the station's clock labels show it: "MM-dd-yyyy" and
+// "hh:mm:ss" (24-hour). The charts' clock and the clock page's PC date and
+// time are the same texts.
+QString ClockDateText(const QDateTime& now);
+QString ClockTimeText(const QDateTime& now);
 
 } // namespace basic
