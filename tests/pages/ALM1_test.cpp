@@ -225,7 +225,8 @@ TEST_F(AlarmPage, EditorRules)
 
 // An accessibility client walking the window's tree finds the open editor
 // as the one showing editable text, focused, with its cell's text and over
-// its cell; a click on it, "7" and Enter write 7 to register 602, and the
+// its cell; a click on it keeps its value wholly selected, so "7" and
+// Enter write 7 to register 602 in place of the value shown, and the
 // hidden editor is no longer showing. A key the editor leaves unused goes
 // on to the grid and reaches the window once.
 TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
@@ -242,7 +243,8 @@ TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
     ClickCell(grid, 9, 3);   // a click beside it leaves it where it is
     testsupport::ExpectEditorOnTheBus(grid, 5);
 
-    ClickCell(grid, 2, 1);   // register 602, not read yet: empty
+    grid.Model().SetValueText(2, QStringLiteral("1000"));
+    ClickCell(grid, 2, 1);   // register 602
     testsupport::ExpectEditorOnTheBus(grid, 2);
     QAccessibleInterface* text = testsupport::ShowingEditableText(&page);
     ASSERT_EQ(text, testsupport::FoundInTheWalk(&page, page.Text1));
@@ -250,6 +252,7 @@ TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
     const QPoint at = text->rect().center();
     EXPECT_EQ(page.childAt(page.mapFromGlobal(at)), page.Text1);
     testsupport::Click(page.Text1);
+    EXPECT_EQ(page.Text1->selectedText(), QStringLiteral("1000"));
     QKeyEvent seven(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
     QCoreApplication::sendEvent(QApplication::focusWidget(), &seven);
     PressKey(QApplication::focusWidget(), Qt::Key_Return);
