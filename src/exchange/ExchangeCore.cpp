@@ -120,7 +120,7 @@ QString RecordQuerySql(const ImportRecord& record)
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(record.table));
     const QString key = table ? db::FieldNames(*table).value(0) : QString();
     return QStringLiteral("select * from  %1 where %2=?")
-        .arg(QString::fromLatin1(record.table), key);
+        .arg(db::QuotedName(QString::fromLatin1(record.table)), db::QuotedName(key));
 }
 
 std::optional<qint64> RecordNumberOf(const QString& entry)

@@ -99,8 +99,9 @@ struct ImportRecord {
 const ImportRecord& ConfigImport();
 const ImportRecord& CalibrationImport();
 
-// "select * from  CONF where C_ID=?": the record by its number, the number
-// bound as a value. The key is the table's field 0.
+// "select * from  "CONF" where "C_ID"=?": the record by its number, the
+// number bound as a value. The key is the table's field 0; both names are
+// quoted as every name of the station's SQL is.
 QString RecordQuerySql(const ImportRecord& record);
 
 // The record number of the operator's entry: its leading number when that

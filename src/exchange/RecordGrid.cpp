@@ -96,7 +96,8 @@ RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, Q
     }
     key_ = names.value(0);
     select_ = QStringLiteral("select %1 from  %2")
-                  .arg(columns.join(QStringLiteral(", ")), QString::fromLatin1(design.table));
+                  .arg(columns.join(QStringLiteral(", ")),
+                       db::QuotedName(QString::fromLatin1(design.table)));
 }
 
 void RecordGridModel::ShowAll()

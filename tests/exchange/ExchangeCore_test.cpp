@@ -154,9 +154,10 @@ TEST_F(ImportRecordsTest, TheEntryFindsTheRecordOfItsWholeNumber)
 {
     for (int n = 1; n <= 12; ++n)
         ASSERT_EQ(StoreConf(n), n);
-    EXPECT_EQ(RecordQuerySql(ConfigImport()), QStringLiteral("select * from  CONF where C_ID=?"));
+    EXPECT_EQ(RecordQuerySql(ConfigImport()),
+              QStringLiteral("select * from  \"CONF\" where \"C_ID\"=?"));
     EXPECT_EQ(RecordQuerySql(CalibrationImport()),
-              QStringLiteral("select * from  Calibration where ID=?"));
+              QStringLiteral("select * from  \"Calibration\" where \"ID\"=?"));
     struct Case {
         const char* entry;
         int found;   // 0: nothing
