@@ -149,12 +149,36 @@ std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields)
 
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
-                                                    std::optional<qint64> number)
+                                                    std::optional<qint64> number,
+                                                    QueryFault* fault)
 {
     if (!number)
         return std::nullopt;
     db::RecordSet rs(connection);
-    if (!rs.Open(RecordQuerySql(record), {*number}) || rs.AtEnd())
+    const bool opened = rs.Open(RecordQuerySql(record), {*number});
+    const bool found = opened && !rs.AtEnd();
+    // A connection that is not open was logged by the window's load; what
+    // counts here is a statement the database refused, at its start or at
+    // its first row, and a table too short for the record.
+    if (rs.LastSqlError().isValid()) {
+        if (fault)
+            fault->Failed(rs.LastError());
+        return std::nullopt;
+    }
+    if (!opened)
+        return std::nullopt;
+    const int needed = record.firstValueField + record.count;
+    if (rs.FieldCount() < needed) {
+        if (fault)
+            fault->Failed(QStringLiteral("the table %1 has %2 fields, the record needs %3")
+                              .arg(QString::fromLatin1(record.table))
+                              .arg(rs.FieldCount())
+                              .arg(needed));
+        return std::nullopt;
+    }
+    if (fault)
+        fault->Ran();
+    if (!found)
         return std::nullopt;
     QVariantList fields;
     for (int i = 0; i < record.count; ++i)

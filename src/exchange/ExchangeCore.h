@@ -5,6 +5,7 @@
 // configuration and calibration pairs share each of these; they differ only
 // in the constant descriptions below.
 
+#include "exchange/QueryFault.h"
 #include "trend/RecorderShared.h"
 
 #include <QDateTime>
@@ -16,8 +17,6 @@
 #include <optional>
 #include <span>
 #include <vector>
-
-Q_DECLARE_LOGGING_CATEGORY(lcExchange)
 
 namespace exchange {
 
@@ -116,10 +115,13 @@ std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields);
 
 // The record's values on the named connection, when the record is there and
 // whole; nothing when there is no number, no such record, or a value that
-// is empty or not whole.
+// is empty or not whole. A query the database refuses, or a table with
+// fewer fields than the record, finds nothing too and goes to fault (when
+// given); a query that runs ends its fault.
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
-                                                    std::optional<qint64> number);
+                                                    std::optional<qint64> number,
+                                                    QueryFault* fault = nullptr);
 
 // The bookkeeping of one import's writes: progress and the end text.
 class WriteRun {

@@ -69,6 +69,7 @@ protected:
 private:
     const Design design_;
     exchange::RecordGridModel* model_ = nullptr;
+    exchange::QueryFault recordFault_;   // the query of "按编号查询"
     bool recordLoaded_ = false;   // the last query found a whole record
     bool importing_ = false;
 };

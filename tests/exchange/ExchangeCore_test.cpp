@@ -195,6 +195,52 @@ TEST_F(ImportRecordsTest, AnEmptyOrBrokenValueMakesTheRecordUnfit)
     EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 3));
 }
 
+TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilAQueryRunsAgain)
+{
+    StoreConf(1);
+    QueryFault fault(QStringLiteral("test: the record query"));
+    LogCapture log("zc4160.exchange");
+    auto find = [&](qint64 n) { return FindWholeRecord(kWindow, ConfigImport(), n, &fault); };
+
+    // The table gone: two queries find nothing, one warning carries the
+    // database's own text.
+    t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
+    EXPECT_FALSE(find(1));
+    EXPECT_FALSE(find(1));
+    ASSERT_EQ(log.warnings().size(), 1);
+    EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such table: CONF")))
+        << log.warnings()[0].toStdString();
+    EXPECT_TRUE(fault.Active());
+
+    // Back again: a query that runs ends the fault, found or not.
+    t.exec(QStringLiteral("alter table CONF_away rename to CONF"));
+    EXPECT_TRUE(find(1));
+    EXPECT_FALSE(find(99));
+    EXPECT_FALSE(fault.Active());
+    EXPECT_EQ(log.warnings().size(), 1);
+
+    // A file whose table is too short for the record (the window opened on
+    // it afresh) is a new fault: logged again, once.
+    db::CloseConnection(kWindow);
+    t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
+    t.exec(QStringLiteral("create table CONF (C_ID integer primary key, CAZZ text, DAT real, "
+                          "TI real, \"1\" integer)"));
+    t.exec(QStringLiteral("insert into CONF values (1, 'op', 0, 0, 5)"));
+    ASSERT_TRUE(db::OpenConnection(kWindow).isOpen());
+    EXPECT_FALSE(find(1));
+    EXPECT_FALSE(find(2));
+    ASSERT_EQ(log.warnings().size(), 2);
+    EXPECT_TRUE(log.warnings()[1].contains(QStringLiteral("CONF has 5 fields")))
+        << log.warnings()[1].toStdString();
+
+    // Without a connection nothing is found and nothing more is logged: the
+    // window's load has said that the file did not open.
+    db::CloseConnection(kWindow);
+    fault.Ran();
+    EXPECT_FALSE(find(1));
+    EXPECT_EQ(log.warnings().size(), 2);
+}
+
 // The export and the import loop against the simulator.
 class ExchangeLinkTest : public testsupport::LinkTest {
 protected:

@@ -192,6 +192,32 @@ TEST_F(InportbTest, AFailedWriteIsNamedInTheEndTextAfterEveryWriteWasSent)
     EXPECT_EQ(w.Label4->text(), QStringLiteral(" DOWN ERR 4097"));
 }
 
+TEST_F(InportbTest, ADroppedTableShowsNoRecordAndIsLoggedOnceForEveryQueryOfTheWindow)
+{
+    const qint64 number = ExportRecord(QStringLiteral("op1"), 0);
+    Inportb& w = Open();
+    ASSERT_EQ(w.Dg1->model()->rowCount(), 1);
+    db.exec(QStringLiteral("drop table CONF"));
+    LogCapture log("zc4160.exchange");
+    for (int press = 0; press < 2; ++press) {
+        Query(w, QString::number(number));
+        EXPECT_EQ(w.Dg1->model()->rowCount(), 0);
+        EXPECT_FALSE(w.Command1->isEnabled());
+    }
+    // One line for the record's lookup, one for the grid's query.
+    ASSERT_EQ(log.warnings().size(), 2) << log.warnings().join(u'\n').toStdString();
+    for (const QString& warning : log.warnings())
+        EXPECT_TRUE(warning.contains(QStringLiteral("no such table: CONF"))) << warning.toStdString();
+    // The window goes on: back and opened again, it lists nothing and logs
+    // the fault of its new opening once.
+    w.Command8->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    Inportb& again = Open();
+    Query(again, QString::number(number));
+    EXPECT_EQ(again.Dg1->model()->rowCount(), 0);
+    EXPECT_EQ(log.warnings().size(), 4);
+}
+
 TEST_F(InportbTest, LayoutKeysAndTheOwnConnection)
 {
     Inportb& w = Open();
