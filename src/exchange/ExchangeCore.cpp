@@ -187,7 +187,10 @@ std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
     return WholeValues(fields);
 }
 
-WriteRun::WriteRun(int32_t firstRegister, int count) : first_(firstRegister), count_(count) {}
+WriteRun::WriteRun(int32_t firstRegister, int count)
+    : first_(firstRegister), count_(count), sent_(count)
+{
+}
 
 void WriteRun::Record(int i, int32_t result)
 {
@@ -205,9 +208,10 @@ double WriteRun::Percent(int i) const
 
 QString WriteRun::EndText() const
 {
-    if (!firstFailed_)
+    if (Succeeded())
         return QStringLiteral(" DOWN OK");
-    return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(*firstFailed_));
+    const int32_t named = firstFailed_ ? *firstFailed_ : first_ + sent_;
+    return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(named));
 }
 
 WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
@@ -215,8 +219,10 @@ WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yiel
 {
     WriteRun run(record.firstRegister, record.count);
     for (int i = 0; i < record.count; ++i) {
-        if (!yield())
+        if (!yield()) {
+            run.CutShort(i);
             break;
+        }
         run.Record(i, WriteRegister(record.firstRegister + i, record.buffer[size_t(i)],
                                     WriteRule::NoAnswer));
         step(run, i);
@@ -224,6 +230,17 @@ WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yiel
     if (run.FirstFailed())
         qCWarning(lcExchange, "%s: %d of %d writes failed, the first at register %d",
                   record.what, run.Failures(), run.Count(), *run.FirstFailed());
+    // The controller now holds part of the record and part of what it had:
+    // say where the record stops.
+    const int left = run.Count() - run.Sent();
+    if (left > 0 && run.Sent() > 0)
+        qCWarning(lcExchange, "%s cut short: its window went away; the last register written "
+                              "is %d, %d of %d writes left",
+                  record.what, record.firstRegister + run.Sent() - 1, left, run.Count());
+    else if (left > 0)
+        qCWarning(lcExchange, "%s cut short: its window went away before the first write; "
+                              "%d of %d writes left",
+                  record.what, left, run.Count());
     return run;
 }
 

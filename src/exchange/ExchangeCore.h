@@ -135,13 +135,21 @@ public:
     bool Last(int i) const { return i == count_ - 1; }
     int Failures() const { return failures_; }
     std::optional<int32_t> FirstFailed() const { return firstFailed_; }
-    // " DOWN OK" when every write succeeded, else " DOWN ERR " followed by
-    // the first register whose write failed.
+    // The run ended before write i: writes i to the last were never sent.
+    void CutShort(int i) { sent_ = i; }
+    int Sent() const { return sent_; }
+    bool Complete() const { return sent_ == count_; }
+    // Every write was sent and succeeded.
+    bool Succeeded() const { return Complete() && !firstFailed_; }
+    // " DOWN OK" when every write was sent and succeeded, else " DOWN ERR "
+    // followed by the first register whose write failed or, in a run cut
+    // short without a failure, the first that was not written.
     QString EndText() const;
 
 private:
     int32_t first_;
     int count_;
+    int sent_;
     int failures_ = 0;
     std::optional<int32_t> firstFailed_;
 };
@@ -149,8 +157,9 @@ private:
 // The import's loop: for each value in order, yield() first, then the write
 // of its register, sent once more on no answer, then step(run, i). Every
 // write is sent whatever the earlier ones returned. A yield() that returns
-// false ends the loop there (the window went away). A run with failed
-// writes is logged in one line.
+// false ends the loop there (the window went away) and cuts the run short.
+// A run with failed writes is logged in one line, and so is a run cut
+// short, with the last register written and the number of writes left.
 WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
                    const std::function<void(const WriteRun&, int)>& step);
 

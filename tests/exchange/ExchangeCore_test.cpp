@@ -401,13 +401,49 @@ TEST_F(ExchangeLinkTest, ANoAnswerIsSentOnceMoreAndOnlyTheRepeatCounts)
     }
 }
 
-TEST_F(ExchangeLinkTest, AYieldThatSaysTheWindowWentEndsTheRun)
+TEST_F(ExchangeLinkTest, AYieldThatSaysTheWindowWentCutsTheRunShortAndSaysWhere)
 {
-    int yields = 0;
-    const WriteRun run = RunWrites(
-        CalibrationImport(), [&] { return ++yields <= 3; }, [](const WriteRun&, int) {});
-    EXPECT_EQ(line->requests().size(), 3u);
-    EXPECT_EQ(run.FirstFailed(), std::nullopt);
+    struct Case {
+        int yields;            // the yields that find the window still there
+        int32_t refused;       // a register whose write fails, 0 for none
+        size_t sent;
+        const char* end;
+        const char* cut;       // in the run's last log line
+    };
+    const Case cases[] = {
+        {3, 0, 3, " DOWN ERR 24580", "the last register written is 24579, 39 of 42 writes left"},
+        {0, 0, 0, " DOWN ERR 24577", "before the first write; 42 of 42 writes left"},
+        {41, 0, 41, " DOWN ERR 24618", "the last register written is 24617, 1 of 42 writes left"},
+        {3, 24578, 3, " DOWN ERR 24578", "the last register written is 24579, 39 of 42"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cut);
+        line->clearRequests();
+        line->refuseWritesTo(c.refused);
+        LogCapture log("zc4160.exchange");
+        int yields = 0;
+        const WriteRun run = RunWrites(
+            CalibrationImport(), [&] { return ++yields <= c.yields; }, [](const WriteRun&, int) {});
+        EXPECT_EQ(line->requests().size(), c.sent);
+        EXPECT_EQ(run.Sent(), int(c.sent));
+        EXPECT_FALSE(run.Complete());
+        EXPECT_FALSE(run.Succeeded());
+        EXPECT_EQ(run.EndText(), QString::fromUtf8(c.end));
+        // One line for the cut, after the one for the failed writes.
+        ASSERT_EQ(log.warnings().size(), c.refused ? 2 : 1);
+        EXPECT_TRUE(log.warnings().back().contains(QString::fromUtf8(c.cut)))
+            << log.warnings().back().toStdString();
+    }
+
+    // A run that ends with its last write is whole.
+    line->refuseWritesTo(0);
+    LogCapture log("zc4160.exchange");
+    const WriteRun whole =
+        RunWrites(CalibrationImport(), [] { return true; }, [](const WriteRun&, int) {});
+    EXPECT_TRUE(whole.Complete());
+    EXPECT_TRUE(whole.Succeeded());
+    EXPECT_EQ(whole.EndText(), QStringLiteral(" DOWN OK"));
+    EXPECT_TRUE(log.warnings().isEmpty());
 }
 
 } // namespace
