@@ -8,6 +8,7 @@
 #include "platform/db/Tables.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -212,6 +213,25 @@ QString WriteRun::EndText() const
         return QStringLiteral(" DOWN OK");
     const int32_t named = firstFailed_ ? *firstFailed_ : first_ + sent_;
     return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(named));
+}
+
+ProgressPace::ProgressPace(Clock clock) : clock_(std::move(clock))
+{
+    if (!clock_)
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+}
+
+bool ProgressPace::Due(bool last)
+{
+    const qint64 now = clock_();
+    if (!last && shown_ && now - *shown_ < kProgressFrameMs)
+        return false;
+    shown_ = now;
+    return true;
 }
 
 WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,

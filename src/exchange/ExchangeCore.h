@@ -154,6 +154,26 @@ private:
     std::optional<int32_t> firstFailed_;
 };
 
+// How often a run's progress is shown. A write at 38400 baud takes a few
+// milliseconds and the bar and the percentage repaint in the yield after
+// it, so showing every step would repaint them several times a display
+// frame for nothing an eye can see, and the repaints add up to a tenth of
+// the run. A step is shown once a frame has passed since the last one
+// shown; the first and the last step always are.
+inline constexpr qint64 kProgressFrameMs = 16;
+
+class ProgressPace {
+public:
+    using Clock = std::function<qint64()>;   // milliseconds, never going back
+    explicit ProgressPace(Clock clock = {});
+    // Whether the step is to be shown; one that is counts as shown now.
+    bool Due(bool last);
+
+private:
+    Clock clock_;
+    std::optional<qint64> shown_;
+};
+
 // The import's loop: for each value in order, yield() first, then the write
 // of its register, sent once more on no answer, then step(run, i). Every
 // write is sent whatever the earlier ones returned. A yield() that returns

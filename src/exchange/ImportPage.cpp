@@ -120,13 +120,16 @@ void ImportPage::Command1_Click()
     SwitchLivePoll(false);
 
     const QPointer<ImportPage> self = this;
+    exchange::ProgressPace pace;
     const exchange::WriteRun run = exchange::RunWrites(
         *design_.record,
         [&self] {
             QCoreApplication::processEvents();
             return !self.isNull();
         },
-        [this](const exchange::WriteRun& r, int i) {
+        [this, &pace](const exchange::WriteRun& r, int i) {
+            if (!pace.Due(r.Last(i)))
+                return;
             const double p = r.Percent(i);
             ProgressBar1->setValue(static_cast<int>(p));
             Label5->setText(exchange::PercentText(p));

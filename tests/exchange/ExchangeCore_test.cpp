@@ -40,6 +40,32 @@ TEST(ExchangeTexts, PercentShowsTwoDecimalsWithHalvesAwayFromZero)
     }
 }
 
+TEST(ExchangeProgress, AStepIsShownOnceAFrameHasPassedAndTheFirstAndLastAlways)
+{
+    struct Step {
+        qint64 ms;
+        bool last;
+        bool shown;
+    };
+    // A frame is 16 ms, counted from the last step shown.
+    const Step steps[] = {
+        {100, false, true},  {105, false, false}, {115, false, false}, {116, false, true},
+        {120, false, false}, {131, false, false}, {133, false, true},  {134, true, true},
+        {135, true, true},
+    };
+    qint64 now = 0;
+    ProgressPace pace([&] { return now; });
+    for (const Step& s : steps) {
+        now = s.ms;
+        EXPECT_EQ(pace.Due(s.last), s.shown) << s.ms;
+    }
+    // Without a clock of its own (the steady one) the first and the last
+    // step show all the same.
+    ProgressPace steady;
+    EXPECT_TRUE(steady.Due(false));
+    EXPECT_TRUE(steady.Due(true));
+}
+
 TEST(ExchangeTexts, DigitPatternRoundsTheFifteenDigitsAPersonReads)
 {
     struct Case {
