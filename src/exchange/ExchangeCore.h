@@ -157,9 +157,9 @@ private:
 // How often a run's progress is shown. A write at 38400 baud takes a few
 // milliseconds and the bar and the percentage repaint in the yield after
 // it, so showing every step would repaint them several times a display
-// frame for nothing an eye can see, and the repaints add up to a tenth of
-// the run. A step is shown once a frame has passed since the last one
-// shown; the first and the last step always are.
+// frame for nothing an eye can see, and on a real display the repaints add
+// up to several per cent of the run. A step is shown once a frame has
+// passed since the last one shown; the first and the last step always are.
 inline constexpr qint64 kProgressFrameMs = 16;
 
 class ProgressPace {

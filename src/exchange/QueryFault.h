@@ -9,6 +9,7 @@
 
 #include <QLoggingCategory>
 #include <QString>
+#include <utility>
 
 Q_DECLARE_LOGGING_CATEGORY(lcExchange)
 
