@@ -8,6 +8,7 @@
 #include "platform/db/Tables.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -132,7 +133,7 @@ QString RecordQuerySql(const ImportRecord& record)
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(record.table));
     const QString key = table ? db::FieldNames(*table).value(0) : QString();
     return QStringLiteral("select * from  %1 where %2=?")
-        .arg(QString::fromLatin1(record.table), key);
+        .arg(db::QuotedName(QString::fromLatin1(record.table)), db::QuotedName(key));
 }
 
 std::optional<qint64> RecordNumberOf(const QString& entry)
@@ -161,12 +162,36 @@ std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields)
 
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
-                                                    std::optional<qint64> number)
+                                                    std::optional<qint64> number,
+                                                    QueryFault* fault)
 {
     if (!number)
         return std::nullopt;
     db::RecordSet rs(connection);
-    if (!rs.Open(RecordQuerySql(record), {*number}) || rs.AtEnd())
+    const bool opened = rs.Open(RecordQuerySql(record), {*number});
+    const bool found = opened && !rs.AtEnd();
+    // A connection that is not open was logged by the window's load; what
+    // counts here is a statement the database refused, at its start or at
+    // its first row, and a table too short for the record.
+    if (rs.LastSqlError().isValid()) {
+        if (fault)
+            fault->Failed(rs.LastError());
+        return std::nullopt;
+    }
+    if (!opened)
+        return std::nullopt;
+    const int needed = record.firstValueField + record.count;
+    if (rs.FieldCount() < needed) {
+        if (fault)
+            fault->Failed(QStringLiteral("the table %1 has %2 fields, the record needs %3")
+                              .arg(QString::fromLatin1(record.table))
+                              .arg(rs.FieldCount())
+                              .arg(needed));
+        return std::nullopt;
+    }
+    if (fault)
+        fault->Ran();
+    if (!found)
         return std::nullopt;
     QVariantList fields;
     for (int i = 0; i < record.count; ++i)
@@ -175,7 +200,10 @@ std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
     return WholeValues(fields);
 }
 
-WriteRun::WriteRun(int32_t firstRegister, int count) : first_(firstRegister), count_(count) {}
+WriteRun::WriteRun(int32_t firstRegister, int count)
+    : first_(firstRegister), count_(count), sent_(count)
+{
+}
 
 void WriteRun::Record(int i, int32_t result)
 {
@@ -193,9 +221,29 @@ double WriteRun::Percent(int i) const
 
 QString WriteRun::EndText() const
 {
-    if (!firstFailed_)
+    if (Succeeded())
         return QStringLiteral(" DOWN OK");
-    return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(*firstFailed_));
+    const int32_t named = firstFailed_ ? *firstFailed_ : first_ + sent_;
+    return QStringLiteral(" DOWN ERR ") + basic::PlainText(int64_t(named));
+}
+
+ProgressPace::ProgressPace(Clock clock) : clock_(std::move(clock))
+{
+    if (!clock_)
+        clock_ = [] {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now().time_since_epoch())
+                .count();
+        };
+}
+
+bool ProgressPace::Due(bool last)
+{
+    const qint64 now = clock_();
+    if (!last && shown_ && now - *shown_ < kProgressFrameMs)
+        return false;
+    shown_ = now;
+    return true;
 }
 
 WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
@@ -203,8 +251,10 @@ WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yiel
 {
     WriteRun run(record.firstRegister, record.count);
     for (int i = 0; i < record.count; ++i) {
-        if (!yield())
+        if (!yield()) {
+            run.CutShort(i);
             break;
+        }
         run.Record(i, WriteRegister(record.firstRegister + i, record.buffer[size_t(i)],
                                     WriteRule::NoAnswer));
         step(run, i);
@@ -212,6 +262,17 @@ WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yiel
     if (run.FirstFailed())
         qCWarning(lcExchange, "%s: %d of %d writes failed, the first at register %d",
                   record.what, run.Failures(), run.Count(), *run.FirstFailed());
+    // The controller now holds part of the record and part of what it had:
+    // say where the record stops.
+    const int left = run.Count() - run.Sent();
+    if (left > 0 && run.Sent() > 0)
+        qCWarning(lcExchange, "%s cut short: its window went away; the last register written "
+                              "is %d, %d of %d writes left",
+                  record.what, record.firstRegister + run.Sent() - 1, left, run.Count());
+    else if (left > 0)
+        qCWarning(lcExchange, "%s cut short: its window went away before the first write; "
+                              "%d of %d writes left",
+                  record.what, left, run.Count());
     return run;
 }
 

@@ -5,6 +5,7 @@
 // configuration and calibration pairs share each of these; they differ only
 // in the constant descriptions below.
 
+#include "exchange/QueryFault.h"
 #include "trend/RecorderShared.h"
 
 #include <QDateTime>
@@ -16,8 +17,6 @@
 #include <optional>
 #include <span>
 #include <vector>
-
-Q_DECLARE_LOGGING_CATEGORY(lcExchange)
 
 namespace exchange {
 
@@ -99,8 +98,9 @@ struct ImportRecord {
 const ImportRecord& ConfigImport();
 const ImportRecord& CalibrationImport();
 
-// "select * from  CONF where C_ID=?": the record by its number, the number
-// bound as a value. The key is the table's field 0.
+// "select * from  "CONF" where "C_ID"=?": the record by its number, the
+// number bound as a value. The key is the table's field 0; both names are
+// quoted as every name of the station's SQL is.
 QString RecordQuerySql(const ImportRecord& record);
 
 // The record number of the operator's entry: its leading number when that
@@ -115,10 +115,13 @@ std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields);
 
 // The record's values on the named connection, when the record is there and
 // whole; nothing when there is no number, no such record, or a value that
-// is empty or not whole.
+// is empty or not whole. A query the database refuses, or a table with
+// fewer fields than the record, finds nothing too and goes to fault (when
+// given); a query that runs ends its fault.
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
-                                                    std::optional<qint64> number);
+                                                    std::optional<qint64> number,
+                                                    QueryFault* fault = nullptr);
 
 // The bookkeeping of one import's writes: progress and the end text.
 class WriteRun {
@@ -132,22 +135,51 @@ public:
     bool Last(int i) const { return i == count_ - 1; }
     int Failures() const { return failures_; }
     std::optional<int32_t> FirstFailed() const { return firstFailed_; }
-    // " DOWN OK" when every write succeeded, else " DOWN ERR " followed by
-    // the first register whose write failed.
+    // The run ended before write i: writes i to the last were never sent.
+    void CutShort(int i) { sent_ = i; }
+    int Sent() const { return sent_; }
+    bool Complete() const { return sent_ == count_; }
+    // Every write was sent and succeeded.
+    bool Succeeded() const { return Complete() && !firstFailed_; }
+    // " DOWN OK" when every write was sent and succeeded, else " DOWN ERR "
+    // followed by the first register whose write failed or, in a run cut
+    // short without a failure, the first that was not written.
     QString EndText() const;
 
 private:
     int32_t first_;
     int count_;
+    int sent_;
     int failures_ = 0;
     std::optional<int32_t> firstFailed_;
+};
+
+// How often a run's progress is shown. A write at 38400 baud takes a few
+// milliseconds and the bar and the percentage repaint in the yield after
+// it, so showing every step would repaint them several times a display
+// frame for nothing an eye can see, and on a real display the repaints add
+// up to several per cent of the run. A step is shown once a frame has
+// passed since the last one shown; the first and the last step always are.
+inline constexpr qint64 kProgressFrameMs = 16;
+
+class ProgressPace {
+public:
+    using Clock = std::function<qint64()>;   // milliseconds, never going back
+    explicit ProgressPace(Clock clock = {});
+    // Whether the step is to be shown; one that is counts as shown now.
+    bool Due(bool last);
+
+private:
+    Clock clock_;
+    std::optional<qint64> shown_;
 };
 
 // The import's loop: for each value in order, yield() first, then the write
 // of its register, sent once more on no answer, then step(run, i). Every
 // write is sent whatever the earlier ones returned. A yield() that returns
-// false ends the loop there (the window went away). A run with failed
-// writes is logged in one line.
+// false ends the loop there (the window went away) and cuts the run short.
+// A run with failed writes is logged in one line, and so is a run cut
+// short, with the last register written and the number of writes left.
 WriteRun RunWrites(const ImportRecord& record, const std::function<bool()>& yield,
                    const std::function<void(const WriteRun&, int)>& step);
 

@@ -24,7 +24,10 @@ constexpr TwipsRect kCommand1{4380, 210, 1455, 480};
 
 } // namespace
 
-ImportPage::ImportPage(const Design& design) : design_(design)
+ImportPage::ImportPage(const Design& design)
+    : design_(design),
+      recordFault_(
+          QStringLiteral("%1: the record query").arg(QString::fromUtf8(design.record->what)))
 {
     setWindowTitle(QString::fromUtf8(design_.caption));
     setFixedSize(basic::TwipsToPixels(design_.clientWidth),
@@ -93,7 +96,8 @@ void ImportPage::Command2_Click()
 {
     Label4->clear();
     const std::optional<qint64> number = exchange::RecordNumberOf(MaskEdBox1->text());
-    const auto values = exchange::FindWholeRecord(ConnectionName(), *design_.record, number);
+    const auto values = exchange::FindWholeRecord(ConnectionName(), *design_.record, number,
+                                                  &recordFault_);
     // Only a whole record goes into the buffer; any other query leaves it
     // as it was and "导入" off, so the grid never shows one record while
     // the buffer holds another.
@@ -116,13 +120,16 @@ void ImportPage::Command1_Click()
     SwitchLivePoll(false);
 
     const QPointer<ImportPage> self = this;
+    exchange::ProgressPace pace;
     const exchange::WriteRun run = exchange::RunWrites(
         *design_.record,
         [&self] {
             QCoreApplication::processEvents();
             return !self.isNull();
         },
-        [this](const exchange::WriteRun& r, int i) {
+        [this, &pace](const exchange::WriteRun& r, int i) {
+            if (!pace.Due(r.Last(i)))
+                return;
             const double p = r.Percent(i);
             ProgressBar1->setValue(static_cast<int>(p));
             Label5->setText(exchange::PercentText(p));

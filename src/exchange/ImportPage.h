@@ -4,13 +4,15 @@
 // its own, loads one record by its number into the run's import buffer
 // ("按编号查询") and writes the buffer back register by register ("导入")
 // with the live poll off, a yield before every write and the progress in
-// the bar and in Label5. Its return button shows the opener again.
+// the bar and in Label5, shown at most once a display frame and always at
+// the last write (exchange::ProgressPace). Its return button shows the
+// opener again.
 //
 // "导入" is enabled only while the last query of this opening found a
 // record whose values are all present whole numbers, and never while a run
 // lasts: it cannot write zeros, a record of an earlier opening, a record
 // the grid does not show, or start a run inside a run. The end text says
-// " DOWN OK" only when every write succeeded.
+// " DOWN OK" only when every write was sent and succeeded.
 //
 // The configuration import (Inportb) and the calibration import
 // (Inport_Cali) add their own controls and differ only in the design below.
@@ -69,6 +71,7 @@ protected:
 private:
     const Design design_;
     exchange::RecordGridModel* model_ = nullptr;
+    exchange::QueryFault recordFault_;   // the query of "按编号查询"
     bool recordLoaded_ = false;   // the last query found a whole record
     bool importing_ = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/db/Tables.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTime>
 #include <cmath>
@@ -78,7 +79,8 @@ QString CellText(const QVariant& value, CellFormat format)
 }
 
 RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, QObject* parent)
-    : QSqlQueryModel(parent), connection_(std::move(connection))
+    : QSqlQueryModel(parent), connection_(std::move(connection)),
+      fault_(QStringLiteral("the %1 grid's query").arg(QString::fromLatin1(design.table)))
 {
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(design.table));
     const QStringList names = table ? db::FieldNames(*table) : QStringList();
@@ -96,7 +98,8 @@ RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, Q
     }
     key_ = names.value(0);
     select_ = QStringLiteral("select %1 from  %2")
-                  .arg(columns.join(QStringLiteral(", ")), QString::fromLatin1(design.table));
+                  .arg(columns.join(QStringLiteral(", ")),
+                       db::QuotedName(QString::fromLatin1(design.table)));
 }
 
 void RecordGridModel::ShowAll()
@@ -135,6 +138,13 @@ void RecordGridModel::Run(const QString& sql, const QVariantList& binds)
     // the statement is done and holds no snapshot of the file.
     while (canFetchMore())
         fetchMore();
+    // A refused statement leaves the grid empty, as a query that found
+    // nothing does; only the log tells them apart.
+    const QSqlError error = lastError();
+    if (error.isValid())
+        fault_.Failed(error.text());
+    else
+        fault_.Ran();
 }
 
 QVariant RecordGridModel::data(const QModelIndex& index, int role) const

@@ -4,6 +4,8 @@
 // field name, their captions and display formats. The view (Dg1) is a plain
 // QTableView over it.
 
+#include "exchange/QueryFault.h"
+
 #include <QSqlQueryModel>
 #include <QString>
 #include <optional>
@@ -50,6 +52,8 @@ public:
     RecordGridModel(QString connection, const GridDesign& design, QObject* parent = nullptr);
 
     // Every record; only the record with this number (none for no number).
+    // A query the database refuses shows no record and is logged once per
+    // fault (QueryFault).
     void ShowAll();
     void ShowRecord(std::optional<qint64> number);
     // Lets go of the connection (before it is closed).
@@ -67,6 +71,7 @@ private:
     std::vector<CellFormat> formats_;
     QString select_;   // "select <columns> from  <table>"
     QString key_;      // the table's field 0
+    QueryFault fault_;
 };
 
 } // namespace exchange

@@ -132,8 +132,7 @@ TEST_F(CalibrationTest, ImportWritesTheFortyTwoRegistersWithTheButtonOff)
     for (int r = 24619; r <= 24640; ++r)
         EXPECT_EQ(line->reg(r), ValueOf(r, 3)) << r;
     EXPECT_TRUE(offThroughout);
-    ASSERT_EQ(percents.size(), 42u);
-    EXPECT_EQ(percents[2], QStringLiteral("2.44%"));
+    ExpectProgressBehind(percents, 42);
     EXPECT_EQ(w.Label5->text(), QStringLiteral("100.00%"));
     EXPECT_EQ(w.Label4->text(), QStringLiteral(" DOWN OK"));
     EXPECT_TRUE(w.Command1->isEnabled());

@@ -40,6 +40,32 @@ TEST(ExchangeTexts, PercentShowsTwoDecimalsWithHalvesAwayFromZero)
     }
 }
 
+TEST(ExchangeProgress, AStepIsShownOnceAFrameHasPassedAndTheFirstAndLastAlways)
+{
+    struct Step {
+        qint64 ms;
+        bool last;
+        bool shown;
+    };
+    // A frame is 16 ms, counted from the last step shown.
+    const Step steps[] = {
+        {100, false, true},  {105, false, false}, {115, false, false}, {116, false, true},
+        {120, false, false}, {131, false, false}, {133, false, true},  {134, true, true},
+        {135, true, true},
+    };
+    qint64 now = 0;
+    ProgressPace pace([&] { return now; });
+    for (const Step& s : steps) {
+        now = s.ms;
+        EXPECT_EQ(pace.Due(s.last), s.shown) << s.ms;
+    }
+    // Without a clock of its own (the steady one) the first and the last
+    // step show all the same.
+    ProgressPace steady;
+    EXPECT_TRUE(steady.Due(false));
+    EXPECT_TRUE(steady.Due(true));
+}
+
 TEST(ExchangeTexts, DigitPatternRoundsTheFifteenDigitsAPersonReads)
 {
     struct Case {
@@ -154,9 +180,10 @@ TEST_F(ImportRecordsTest, TheEntryFindsTheRecordOfItsWholeNumber)
 {
     for (int n = 1; n <= 12; ++n)
         ASSERT_EQ(StoreConf(n), n);
-    EXPECT_EQ(RecordQuerySql(ConfigImport()), QStringLiteral("select * from  CONF where C_ID=?"));
+    EXPECT_EQ(RecordQuerySql(ConfigImport()),
+              QStringLiteral("select * from  \"CONF\" where \"C_ID\"=?"));
     EXPECT_EQ(RecordQuerySql(CalibrationImport()),
-              QStringLiteral("select * from  Calibration where ID=?"));
+              QStringLiteral("select * from  \"Calibration\" where \"ID\"=?"));
     struct Case {
         const char* entry;
         int found;   // 0: nothing
@@ -192,6 +219,52 @@ TEST_F(ImportRecordsTest, AnEmptyOrBrokenValueMakesTheRecordUnfit)
     // Without a database nothing is found and nothing fails louder.
     db::CloseConnection(kWindow);
     EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 3));
+}
+
+TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilAQueryRunsAgain)
+{
+    StoreConf(1);
+    QueryFault fault(QStringLiteral("test: the record query"));
+    LogCapture log("zc4160.exchange");
+    auto find = [&](qint64 n) { return FindWholeRecord(kWindow, ConfigImport(), n, &fault); };
+
+    // The table gone: two queries find nothing, one warning carries the
+    // database's own text.
+    t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
+    EXPECT_FALSE(find(1));
+    EXPECT_FALSE(find(1));
+    ASSERT_EQ(log.warnings().size(), 1);
+    EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such table: CONF")))
+        << log.warnings()[0].toStdString();
+    EXPECT_TRUE(fault.Active());
+
+    // Back again: a query that runs ends the fault, found or not.
+    t.exec(QStringLiteral("alter table CONF_away rename to CONF"));
+    EXPECT_TRUE(find(1));
+    EXPECT_FALSE(find(99));
+    EXPECT_FALSE(fault.Active());
+    EXPECT_EQ(log.warnings().size(), 1);
+
+    // A file whose table is too short for the record (the window opened on
+    // it afresh) is a new fault: logged again, once.
+    db::CloseConnection(kWindow);
+    t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
+    t.exec(QStringLiteral("create table CONF (C_ID integer primary key, CAZZ text, DAT real, "
+                          "TI real, \"1\" integer)"));
+    t.exec(QStringLiteral("insert into CONF values (1, 'op', 0, 0, 5)"));
+    ASSERT_TRUE(db::OpenConnection(kWindow).isOpen());
+    EXPECT_FALSE(find(1));
+    EXPECT_FALSE(find(2));
+    ASSERT_EQ(log.warnings().size(), 2);
+    EXPECT_TRUE(log.warnings()[1].contains(QStringLiteral("CONF has 5 fields")))
+        << log.warnings()[1].toStdString();
+
+    // Without a connection nothing is found and nothing more is logged: the
+    // window's load has said that the file did not open.
+    db::CloseConnection(kWindow);
+    fault.Ran();
+    EXPECT_FALSE(find(1));
+    EXPECT_EQ(log.warnings().size(), 2);
 }
 
 // The export and the import loop against the simulator.
@@ -354,13 +427,49 @@ TEST_F(ExchangeLinkTest, ANoAnswerIsSentOnceMoreAndOnlyTheRepeatCounts)
     }
 }
 
-TEST_F(ExchangeLinkTest, AYieldThatSaysTheWindowWentEndsTheRun)
+TEST_F(ExchangeLinkTest, AYieldThatSaysTheWindowWentCutsTheRunShortAndSaysWhere)
 {
-    int yields = 0;
-    const WriteRun run = RunWrites(
-        CalibrationImport(), [&] { return ++yields <= 3; }, [](const WriteRun&, int) {});
-    EXPECT_EQ(line->requests().size(), 3u);
-    EXPECT_EQ(run.FirstFailed(), std::nullopt);
+    struct Case {
+        int yields;            // the yields that find the window still there
+        int32_t refused;       // a register whose write fails, 0 for none
+        size_t sent;
+        const char* end;
+        const char* cut;       // in the run's last log line
+    };
+    const Case cases[] = {
+        {3, 0, 3, " DOWN ERR 24580", "the last register written is 24579, 39 of 42 writes left"},
+        {0, 0, 0, " DOWN ERR 24577", "before the first write; 42 of 42 writes left"},
+        {41, 0, 41, " DOWN ERR 24618", "the last register written is 24617, 1 of 42 writes left"},
+        {3, 24578, 3, " DOWN ERR 24578", "the last register written is 24579, 39 of 42"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cut);
+        line->clearRequests();
+        line->refuseWritesTo(c.refused);
+        LogCapture log("zc4160.exchange");
+        int yields = 0;
+        const WriteRun run = RunWrites(
+            CalibrationImport(), [&] { return ++yields <= c.yields; }, [](const WriteRun&, int) {});
+        EXPECT_EQ(line->requests().size(), c.sent);
+        EXPECT_EQ(run.Sent(), int(c.sent));
+        EXPECT_FALSE(run.Complete());
+        EXPECT_FALSE(run.Succeeded());
+        EXPECT_EQ(run.EndText(), QString::fromUtf8(c.end));
+        // One line for the cut, after the one for the failed writes.
+        ASSERT_EQ(log.warnings().size(), c.refused ? 2 : 1);
+        EXPECT_TRUE(log.warnings().back().contains(QString::fromUtf8(c.cut)))
+            << log.warnings().back().toStdString();
+    }
+
+    // A run that ends with its last write is whole.
+    line->refuseWritesTo(0);
+    LogCapture log("zc4160.exchange");
+    const WriteRun whole =
+        RunWrites(CalibrationImport(), [] { return true; }, [](const WriteRun&, int) {});
+    EXPECT_TRUE(whole.Complete());
+    EXPECT_TRUE(whole.Succeeded());
+    EXPECT_EQ(whole.EndText(), QStringLiteral(" DOWN OK"));
+    EXPECT_TRUE(log.warnings().isEmpty());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include "db/TempDatabase.h"
 #include "device/DeviceFixture.h"
 #include "exchange/CExport.h"
+#include "exchange/ExchangeCore.h"
 #include "exchange/ExchangeShared.h"
 #include "exchange/Inport1.h"
 #include "exchange/Inport_Cali.h"
@@ -18,7 +19,9 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace testsupport {
 
@@ -96,5 +99,25 @@ protected:
 };
 
 using Req = zc4160sim::Request;
+
+// The percentage a run of count writes showed at each write: the first
+// step's "0.00%" before the second, and at every later write a step before
+// it, never going back. The steps
+// between are shown at most once a display frame, so which of them a write
+// sees depends on the clock.
+inline void ExpectProgressBehind(const std::vector<QString>& seen, int count)
+{
+    ASSERT_EQ(seen.size(), size_t(count));
+    const exchange::WriteRun run(0, count);
+    EXPECT_EQ(seen[1], exchange::PercentText(0));
+    int shown = 0;
+    for (int i = 2; i < count; ++i) {
+        int step = shown;
+        while (step < i && exchange::PercentText(run.Percent(step)) != seen[size_t(i)])
+            ++step;
+        EXPECT_LT(step, i) << "write " << i << " saw " << seen[size_t(i)].toStdString();
+        shown = std::min(step, i - 1);
+    }
+}
 
 } // namespace testsupport

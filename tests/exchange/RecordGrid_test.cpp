@@ -1,6 +1,7 @@
 // The import grids' model: the design's columns by field name with their
 // captions, the display formats, all records or the one asked for.
 
+#include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "exchange/RecordGrid.h"
 #include "platform/basic/daynumbers.h"
@@ -113,14 +114,49 @@ TEST_F(RecordGridTest, CalibrationGridShowsEveryColumnInGeneralFormat)
     EXPECT_EQ(model.index(0, 44).data().toString(), QStringLiteral("44"));
 }
 
+TEST_F(RecordGridTest, ARefusedQueryShowsNoRecordAndIsLoggedOncePerFault)
+{
+    struct Case {
+        const GridDesign* design;
+        const char* table;
+    };
+    const Case cases[] = {{&ConfigGrid(), "CONF"}, {&CalibrationGrid(), "Calibration"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.table);
+        const QString table = QString::fromLatin1(c.table);
+        RecordGridModel model(kConn, *c.design);
+        LogCapture log("zc4160.exchange");
+        t.exec(QStringLiteral("alter table %1 rename to away").arg(table));
+        model.ShowAll();
+        model.ShowRecord(1);
+        model.ShowAll();
+        EXPECT_EQ(model.rowCount(), 0);
+        ASSERT_EQ(log.warnings().size(), 1);
+        EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such table: ") + table))
+            << log.warnings()[0].toStdString();
+
+        // A query that runs ends the fault; the next one logs again.
+        t.exec(QStringLiteral("alter table away rename to %1").arg(table));
+        model.ShowRecord(1);
+        EXPECT_EQ(model.rowCount(), 0);
+        EXPECT_EQ(log.warnings().size(), 1);
+        t.exec(QStringLiteral("alter table %1 rename to away").arg(table));
+        model.ShowRecord(1);
+        EXPECT_EQ(log.warnings().size(), 2);
+        t.exec(QStringLiteral("alter table away rename to %1").arg(table));
+    }
+}
+
 TEST_F(RecordGridTest, WithoutADatabaseTheGridIsEmpty)
 {
     db::CloseConnection(kConn);
     RecordGridModel model(kConn, ConfigGrid());
+    LogCapture log("zc4160.exchange");
     model.ShowAll();
     EXPECT_EQ(model.rowCount(), 0);
     model.ShowRecord(1);
     EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_TRUE(log.warnings().isEmpty());   // the window's load says it
 }
 
 } // namespace

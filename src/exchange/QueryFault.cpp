@@ -1,0 +1,13 @@
+#include "exchange/QueryFault.h"
+
+namespace exchange {
+
+void QueryFault::Failed(const QString& error)
+{
+    if (!active_)
+        qCWarning(lcExchange, "%s failed: %s; it shows as finding no record",
+                  qUtf8Printable(what_), qUtf8Printable(error));
+    active_ = true;
+}
+
+} // namespace exchange
