@@ -280,6 +280,12 @@ bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
 }
 
+bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return handled_ >= count; });
+}
+
 void Simulator::setFault(Fault fault)
 {
     uint64_t wanted;
@@ -403,6 +409,11 @@ bool Simulator::takeFrame()
         changed_.notify_all();
     }
     answer(frame, length);
+    {
+        std::lock_guard lock(mutex_);
+        ++handled_;
+        changed_.notify_all();
+    }
     return true;
 }
 

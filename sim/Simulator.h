@@ -138,6 +138,12 @@ public:
     void clearRequests();
     // Waits until at least count requests are logged; false on timeout.
     bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until at least count requests with a sound CRC have been dealt
+    // with since start: answered to the last character, or left unanswered
+    // (another station, a fault that keeps silent); false on timeout. A late
+    // answer counts once it has gone out, so after this nothing more is
+    // owed on the line.
+    bool waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const;
 
     void setFault(Fault fault);
     Fault fault() const { return fault_.load(); }
@@ -187,6 +193,7 @@ private:
     std::vector<Request> log_;
     uint64_t faultRequested_ = 0;
     uint64_t faultApplied_ = 0;
+    uint64_t handled_ = 0;   // requests answered or left unanswered
     int64_t clockOffsetSeconds_ = 0;
 
     std::vector<uint8_t> input_;
