@@ -57,7 +57,9 @@
 //   station, garbage) was going out or less than one gap after its end: a
 //   master that did not wait for the line to fall quiet after a bad answer.
 //   Where the simulator itself was late to send a character, the line really
-//   was quiet that long, and a request then is not counted.
+//   was quiet that long, and a request then is not counted, nor one that
+//   shows up by the next character after such a pause (a busy kernel may
+//   pass the request on that late).
 //   Options::deliveryBurstMs hands a paced answer over as a USB adapter does:
 //   the characters still cross the line one by one, but the master gets
 //   those that have crossed only at those intervals, so that it sees
