@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 
 using namespace std::chrono;
 using testsupport::CallLog;
@@ -193,10 +192,11 @@ TEST_P(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
         line->setReg(301, value + 200);
         line->setFault(Fault::None);
         // The pause between two poll ticks, lasting until the controller has
-        // sent whatever it still owes: a late answer goes out 300 ms after
-        // its request, and on a busy machine the simulator may send it later
-        // still. A fixed pause would race it; the master cannot tell a late
-        // answer from the answer to a request it sent before that came.
+        // sent all it owes. On a busy machine a pause inside a bad answer
+        // (the simulator late to send) can pass for its end, the master's
+        // next request then waits behind it, and the answers queued up can
+        // outlast any fixed pause; the master cannot tell an answer left
+        // over from the answer to a request sent before it came.
         ASSERT_TRUE(line->waitForHandled(sent, seconds(10)));
         for (int round = 0; round < 2; ++round) {
             EXPECT_EQ(read(1, 64), 0);
