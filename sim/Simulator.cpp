@@ -280,6 +280,12 @@ bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
 }
 
+bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
+{
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return handled_ >= count; });
+}
+
 void Simulator::setFault(Fault fault)
 {
     uint64_t wanted;
@@ -403,6 +409,11 @@ bool Simulator::takeFrame()
         changed_.notify_all();
     }
     answer(frame, length);
+    {
+        std::lock_guard lock(mutex_);
+        ++handled_;
+        changed_.notify_all();
+    }
     return true;
 }
 
@@ -526,6 +537,11 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     const auto rushedWithin = FrameGap(baud) + burst;
     bool requestSeen = !bad;
     Clock::time_point lastSent;
+    // The pause on the line before the last hand-over (none before the
+    // first). A request the master sent in a pause this thread made by being
+    // late may reach us only at the hand-over after it, as a busy kernel
+    // passes it on late, and is no rush either.
+    auto pauseBefore = Clock::duration::zero();
     for (size_t i = 0; i < frame.size();) {
         // The characters handed over together: all that have crossed the
         // line by the next burst.
@@ -541,15 +557,18 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         const auto now = Clock::now();
         if (!requestSeen && inputWaiting()) {
             requestSeen = true;
-            if (i > 0 && now - lastSent < rushedWithin)
+            if (i > 0 && now - lastSent < rushedWithin && pauseBefore < rushedWithin)
                 ++rushed_;
         }
+        if (i > 0)
+            pauseBefore = now - lastSent;
         lastSent = now;
         [[maybe_unused]] auto n = ::write(master_, &frame[i], end - i);
         i = end;
     }
     lineFree_ = lastSent;
-    watchQuiet_ = requestSeen ? Clock::time_point{} : lastSent + FrameGap(baud);
+    watchQuiet_ = requestSeen || pauseBefore >= rushedWithin ? Clock::time_point{}
+                                                              : lastSent + FrameGap(baud);
 }
 
 bool Simulator::inputWaiting() const

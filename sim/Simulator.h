@@ -57,7 +57,9 @@
 //   station, garbage) was going out or less than one gap after its end: a
 //   master that did not wait for the line to fall quiet after a bad answer.
 //   Where the simulator itself was late to send a character, the line really
-//   was quiet that long, and a request then is not counted.
+//   was quiet that long, and a request then is not counted, nor one that
+//   shows up by the next character after such a pause (a busy kernel may
+//   pass the request on that late).
 //   Options::deliveryBurstMs hands a paced answer over as a USB adapter does:
 //   the characters still cross the line one by one, but the master gets
 //   those that have crossed only at those intervals, so that it sees
@@ -138,6 +140,12 @@ public:
     void clearRequests();
     // Waits until at least count requests are logged; false on timeout.
     bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+    // Waits until at least count requests with a sound CRC have been dealt
+    // with since start: answered to the last character, or left unanswered
+    // (another station, a fault that keeps silent); false on timeout. A late
+    // answer counts once it has gone out, so after this nothing more is
+    // owed on the line.
+    bool waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const;
 
     void setFault(Fault fault);
     Fault fault() const { return fault_.load(); }
@@ -187,6 +195,7 @@ private:
     std::vector<Request> log_;
     uint64_t faultRequested_ = 0;
     uint64_t faultApplied_ = 0;
+    uint64_t handled_ = 0;   // requests answered or left unanswered
     int64_t clockOffsetSeconds_ = 0;
 
     std::vector<uint8_t> input_;

@@ -3,9 +3,9 @@
 // until their return button shows it again, as the page was left.
 
 #include "ExchangeFixture.h"
+#include "forms/ModalCheck.h"
 
 #include <QSqlDatabase>
-#include <QTimer>
 
 using namespace testsupport;
 
@@ -22,7 +22,7 @@ template <class T> bool Unloaded()
 template <class T> void ModalRoundTrip(CONFIG1& page, QPushButton* opener)
 {
     bool checked = false;
-    QTimer::singleShot(0, [&] {
+    ModalCheck check([&] {
         auto* w = dynamic_cast<T*>(QApplication::activeModalWidget());
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w, &forms::Instance<T>());

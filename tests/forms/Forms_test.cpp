@@ -3,12 +3,12 @@
 // filling.
 
 #include "platform/forms/Forms.h"
+#include "forms/ModalCheck.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTabWidget>
-#include <QTimer>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -224,7 +224,7 @@ TEST_F(FormsTest, ModalWindowRunsOverItsOwnerUntilItUnloads)
     for (const Run& run : runs) {
         SCOPED_TRACE(run.name);
         bool checked = false;
-        QTimer::singleShot(0, [&] {
+        testsupport::ModalCheck check([&] {
             auto* d = dynamic_cast<TestDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
             EXPECT_EQ(d->parentWidget(), &owner);

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <chrono>
-#include <thread>
 
 using namespace std::chrono;
 using testsupport::CallLog;
@@ -167,15 +166,24 @@ TEST_P(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
     };
     std::array<int32_t, 64> buffer{};
     int16_t value = 0;
+    uint64_t sent = 0;   // every call below puts one request on the line
+    auto read = [&](int first, int count) {
+        ++sent;
+        return Get_4X_DX(1, 1, first, count, buffer.data());
+    };
+    auto write = [&](int reg, int v) {
+        ++sent;
+        return Set_4X_D1(1, 1, reg, v);
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(zc4160sim::FaultName(c.fault)));
         line->setFault(c.fault);
-        Get_4X_DX(1, 1, 1, 64, buffer.data());
+        read(1, 64);
         for (int round = 0; round < c.rounds; ++round) {
-            Get_4X_DX(1, 1, 65, 16, buffer.data());
-            Get_4X_DX(1, 1, 301, 32, buffer.data());
-            Set_4X_D1(1, 1, 309, 1);
-            Get_4X_DX(1, 1, 1, 64, buffer.data());
+            read(65, 16);
+            read(301, 32);
+            write(309, 1);
+            read(1, 64);
         }
         // New values, so that an answer left over from the fault shows.
         ++value;
@@ -183,17 +191,21 @@ TEST_P(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
         line->setReg(65, value + 100);
         line->setReg(301, value + 200);
         line->setFault(Fault::None);
-        // The pause between two poll ticks: whatever the controller still
-        // sends goes out now.
-        std::this_thread::sleep_for(milliseconds(200));
+        // The pause between two poll ticks, lasting until the controller has
+        // sent all it owes. On a busy machine a pause inside a bad answer
+        // (the simulator late to send) can pass for its end, the master's
+        // next request then waits behind it, and the answers queued up can
+        // outlast any fixed pause; the master cannot tell an answer left
+        // over from the answer to a request sent before it came.
+        ASSERT_TRUE(line->waitForHandled(sent, seconds(10)));
         for (int round = 0; round < 2; ++round) {
-            EXPECT_EQ(Get_4X_DX(1, 1, 1, 64, buffer.data()), 0);
+            EXPECT_EQ(read(1, 64), 0);
             EXPECT_EQ(buffer[0], value);
-            EXPECT_EQ(Get_4X_DX(1, 1, 65, 16, buffer.data()), 0);
+            EXPECT_EQ(read(65, 16), 0);
             EXPECT_EQ(buffer[0], value + 100);
-            EXPECT_EQ(Get_4X_DX(1, 1, 301, 32, buffer.data()), 0);
+            EXPECT_EQ(read(301, 32), 0);
             EXPECT_EQ(buffer[0], value + 200);
-            EXPECT_EQ(Set_4X_D1(1, 1, 309, 0), 0);
+            EXPECT_EQ(write(309, 0), 0);
         }
     }
     EXPECT_EQ(line->rushedRequests(), 0u);

@@ -3,9 +3,9 @@
 // chosen series.
 
 #include "HistoryFixture.h"
+#include "forms/ModalCheck.h"
 
 #include <QDir>
-#include <QTimer>
 
 using namespace chart;
 using namespace chart::testing;
@@ -127,7 +127,7 @@ TEST_F(HistoryTest, SelectButtonRunsTheDialogModal)
     };
     for (const Run& run : runs) {
         bool seen = false;
-        QTimer::singleShot(0, [&] {
+        testsupport::ModalCheck check([&] {
             auto* d = qobject_cast<frmLogin*>(QApplication::activeModalWidget());
             ASSERT_NE(d, nullptr);
             seen = d->isModal() && d->parentWidget() == &overview
