@@ -9,6 +9,8 @@
 #include <ctime>
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -158,6 +160,14 @@ bool Simulator::start(std::string* error)
     }
     running_ = true;
     thread_ = std::thread([this] { run(); });
+    // A controller answers on time whatever the computer is doing; a thread
+    // that stands in for it and sleeps between the characters of an answer
+    // can be woken late on a busy machine, and a pause of the byte timeout
+    // inside an answer reads as no answer at all. Where the system allows it
+    // the thread runs ahead of ordinary work; elsewhere it runs as it is.
+    sched_param realTime{};
+    realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &realTime);
     return true;
 }
 
