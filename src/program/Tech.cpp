@@ -146,14 +146,12 @@ Tech::Tech()
     PlaceTwips(MSFlexGrid1, kBasicPlace);
     Text1 = MSFlexGrid1->Editor();
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setFont(MSFlexGrid1->font());
 
     MSFlexGrid2 = new pages::ParameterGrid(program::SegmentPage(), kSegmentGrid, kept.Edit, this);
     MSFlexGrid2->setObjectName(QStringLiteral("MSFlexGrid2"));
     PlaceTwips(MSFlexGrid2, kSegmentPlace);
     Text2 = MSFlexGrid2->Editor();
     Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setFont(MSFlexGrid2->font());
 
     Label4 = new QLabel(QStringLiteral("当前程序曲线："), this);
     PlaceTwips(Label4, kLabel4);
