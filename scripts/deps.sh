@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite
+  qt6-base-dev qt6-qpa-plugins libqt6sql6-sqlite libsqlite3-dev
   libmodbus-dev
   libgtest-dev googletest
   fonts-noto-cjk

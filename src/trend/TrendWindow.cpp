@@ -1,6 +1,7 @@
 #include "trend/TrendWindow.h"
 
 #include "platform/basic/numbers.h"
+#include "platform/db/RecordSet.h"
 
 #include <QLoggingCategory>
 #include <QSqlError>
@@ -63,7 +64,7 @@ void TrendWindow::ReadHead()
     }
     QSqlQuery head(db_);
     head.setForwardOnly(true);
-    head.prepare(QStringLiteral("select * from  sl_void"));
+    head.prepare(db::SpellOutStar(QStringLiteral("select * from  sl_void")));
     if (!Exec(head, "head read") || !head.next())
         return;
     bool ok = false;
@@ -114,15 +115,15 @@ void TrendWindow::LoadTrendWindow()
     const bool wraps = end < size;
     s_.WindowStart = wraps ? RingMaxId - (size - end) : end - size;
     if (more && !wraps) {
-        rows.prepare(QStringLiteral("select * from  %1 where %2  between ? and ? "
-                                    "order by w_date,w_time")
-                         .arg(table, id));
+        rows.prepare(db::SpellOutStar(QStringLiteral("select * from  %1 where %2  between ? and ? "
+                                                     "order by w_date,w_time")
+                                          .arg(table, id)));
         rows.addBindValue(s_.WindowStart + 1);
         rows.addBindValue(end);
     } else if (more) {
-        rows.prepare(QStringLiteral("select * from  %1 where %2 between 1 and ? "
-                                    "or %2 between ? and ? order by w_date,w_time ")
-                         .arg(table, id));
+        rows.prepare(db::SpellOutStar(QStringLiteral("select * from  %1 where %2 between 1 and ? "
+                                                     "or %2 between ? and ? order by w_date,w_time ")
+                                          .arg(table, id)));
         rows.addBindValue(end);
         rows.addBindValue(s_.WindowStart + 1);
         rows.addBindValue(RingMaxId);

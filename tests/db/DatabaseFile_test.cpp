@@ -221,6 +221,17 @@ TEST(DatabaseConnection, NamedPerOwnerWithWalAndBusyTimeout)
         EXPECT_EQ(qa.value(0).toInt(), 0);
         qa.finish();
         t.exec(QStringLiteral("COMMIT"));
+
+        // A quoted name the file lacks is an error, never a text of that
+        // name; one it has reads as before, as does a text in single quotes.
+        EXPECT_FALSE(qa.exec(QStringLiteral("select \"NoSuchField\" from sl_void")));
+        EXPECT_TRUE(qa.lastError().text().contains(QStringLiteral("no such column: NoSuchField")))
+            << qa.lastError().text().toStdString();
+        ASSERT_TRUE(qa.exec(QStringLiteral("select \"ShortHead\", 'ShortHead' from sl_void"))
+                    && qa.next());
+        EXPECT_EQ(qa.value(0).toInt(), 5);
+        EXPECT_EQ(qa.value(1).toString(), QStringLiteral("ShortHead"));
+        qa.finish();
     }
     db::CloseConnection(QStringLiteral("test-a"));
     db::CloseConnection(QStringLiteral("test-b"));

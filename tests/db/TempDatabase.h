@@ -97,7 +97,39 @@ public:
         return r.empty() || r[0].isEmpty() ? QVariant() : r[0][0];
     }
 
+    // Keeps a copy of a table as it is now, to rebuild it from later.
+    void keep(const QString& table)
+    {
+        exec(QStringLiteral("drop table if exists %1").arg(Quoted(KeptName(table))));
+        exec(QStringLiteral("create table %1 as select * from %2")
+                 .arg(Quoted(KeptName(table)), Quoted(table)));
+    }
+    // Rebuilds a kept table from its copy, as another program might: with
+    // these fields in this order and the rows it held; a field left out is
+    // gone, one the copy did not have comes in empty. The key, when listed,
+    // stays the integer key, so the records keep their numbers.
+    void rebuild(const QString& table, const QStringList& fields, const QString& key)
+    {
+        QStringList had;
+        for (const QVariantList& column :
+             rows(QStringLiteral("pragma table_info(%1)").arg(Quoted(KeptName(table)))))
+            had << column.value(1).toString();
+        QStringList columns, names, values;
+        for (const QString& field : fields) {
+            columns << Quoted(field) + (field == key ? QStringLiteral(" INTEGER PRIMARY KEY") : QString());
+            names << Quoted(field);
+            values << (had.contains(field) ? Quoted(field) : QStringLiteral("NULL"));
+        }
+        exec(QStringLiteral("drop table if exists %1").arg(Quoted(table)));
+        exec(QStringLiteral("create table %1 (%2)").arg(Quoted(table), columns.join(u',')));
+        exec(QStringLiteral("insert into %1 (%2) select %3 from %4")
+                 .arg(Quoted(table), names.join(u','), values.join(u','), Quoted(KeptName(table))));
+    }
+
 private:
+    static QString Quoted(const QString& name) { return u'"' + name + u'"'; }
+    static QString KeptName(const QString& table) { return QStringLiteral("kept_") + table; }
+
     static inline const QString kOutside = QStringLiteral("test-outside");
     QTemporaryDir dir_;
     QString path_;

@@ -5,12 +5,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUrl>
 #include <QVariant>
 
 #include <chrono>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -52,6 +54,22 @@ void MendJournalFiles(const QString& path)
         if (want != have)
             ::chmod(name.constData(), want);
     }
+}
+
+// SQLite, for old programs' sake, reads a double-quoted name that the file
+// lacks as a text of that name: a query of a table rebuilt without its
+// field "100" would give every record the value 100 there. The station
+// quotes every name and means a name: one that is not there is an error.
+void NamesAreNeverTexts(const QSqlDatabase& d)
+{
+    const QVariant handle = d.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
+    if (!connection)
+        return;
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
 }
 
 } // namespace
@@ -163,6 +181,7 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     MendJournalFiles(path);
     if (!d.open())
         return d;
+    NamesAreNeverTexts(d);
     QSqlQuery q(d);
     // WAL lets the windows read while the recorder writes; NORMAL sync in
     // WAL keeps every committed row across a crash of the process.

@@ -24,7 +24,23 @@ const QRegularExpression& WritableSelect()
     return re;
 }
 
+// What the star of a select over the table stands for: its field names
+// when it is one of the station's tables, else the star itself.
+QString StarFields(const QString& table)
+{
+    const TableLayout* layout = FindTable(table);
+    return layout ? QuotedNames(FieldNames(*layout)) : QStringLiteral("*");
+}
+
 } // namespace
+
+QString SpellOutStar(const QString& sql)
+{
+    const QRegularExpressionMatch m = WritableSelect().match(sql);
+    if (!m.hasMatch())
+        return sql;
+    return sql.left(m.capturedStart(1)) + StarFields(m.captured(2)) + sql.mid(m.capturedEnd(1));
+}
 
 RecordSet::RecordSet(QString connectionName) : connection_(std::move(connectionName)) {}
 
@@ -112,7 +128,8 @@ bool RecordSet::Open(const QString& sql, const QVariantList& binds)
         // The rowid rides along in front so a visited row can be changed in
         // place; it is not one of the row's fields.
         table_ = m.captured(2);
-        text = sql.left(m.capturedStart(1)) + QStringLiteral("rowid, *") + sql.mid(m.capturedEnd(1));
+        text = sql.left(m.capturedStart(1)) + QStringLiteral("rowid, ") + StarFields(table_)
+               + sql.mid(m.capturedEnd(1));
         if (const TableLayout* layout = FindTable(table_)) {
             const FieldType first = layout->runs[0].type;
             keyedByFirst_ = first == FieldType::RingId || first == FieldType::RecordNumber;

@@ -11,6 +11,15 @@
 // A set opened with "select * from <table> ..." can be written back: AddNew
 // plus SetField plus Update adds a row, SetField plus Update on a visited row
 // changes it in place. Field positions of the five tables: Tables.h.
+//
+// Over one of the five tables the star goes to the database as the table's
+// field names (SpellOutStar): the set's fields are then the design's in the
+// design's order, however the file orders them, and a field the file lacks
+// fails the query. It also keeps the driver safe: SQLite prepares a star
+// against the shape its connection last saw and widens or narrows it when
+// it runs, once another connection has rebuilt the table, and Qt's SQLite
+// driver writes such a row past the end of its row buffer. A query that
+// names its fields cannot change width: it runs or fails.
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -116,5 +125,10 @@ struct SqlPart {
     QVariantList binds;
 };
 SqlPart RangeTest(const QString& field, qint64 bound1, qint64 bound2, bool negated = false);
+
+// sql with the star of a leading "select * from <table>" replaced by the
+// table's field names when the table is one of the five; any other query as
+// it is. For queries that go to the driver without a record set.
+QString SpellOutStar(const QString& sql);
 
 } // namespace db

@@ -133,4 +133,13 @@ QString QuotedName(const QString& name)
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
+QString QuotedNames(const QStringList& names)
+{
+    QStringList quoted;
+    quoted.reserve(names.size());
+    for (const QString& name : names)
+        quoted << QuotedName(name);
+    return quoted.join(QStringLiteral(", "));
+}
+
 } // namespace db

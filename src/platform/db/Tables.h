@@ -1,7 +1,9 @@
 #pragma once
 // The five tables of the station's database, in one place. Every window
-// addresses fields by their position in the row (0 first), never by name;
-// the names only matter to the install and to people reading the file.
+// addresses fields by their position in the row (0 first); the queries name
+// the fields they read (a "select *" of a record set stands for the names
+// below in this order), so the positions hold whatever order a file keeps
+// its fields in, and a field the file lacks is an error, not a shifted row.
 //
 //  pv_data   short ring, one row per clock second, ids 1..65500
 //            0 w_id (ring id, the integer primary key)
@@ -109,6 +111,8 @@ QString CreateTableSql(const TableLayout& table);
 // A table or field name quoted for SQL, so that names such as "1" or "TI"
 // stand as names ("a""b" for a"b).
 QString QuotedName(const QString& name);
+// Names quoted as above and joined by ", ", for a query's field list.
+QString QuotedNames(const QStringList& names);
 
 // Table names as the station's SQL writes them.
 inline constexpr const char* ShortRingTable = "pv_data";
