@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
+#include <span>
 
 Q_LOGGING_CATEGORY(lcRecorder, "zc4160.recorder")
 
@@ -157,15 +158,44 @@ bool mscom::End(bool commit)
     return false;
 }
 
-bool mscom::StoreConf(qint64& recordNumber)
+// What differs between the configuration and the calibration record. Both
+// tables keep the record number, the operator and the stamps at the same
+// places.
+struct mscom::Record {
+    const char* table;
+    const char* what;                  // for the log
+    bool* requested;                   // SaveConfFlag, SaveCaliFlag
+    SaveResult* result;                // SaveConfResult, SaveCaliResult
+    const QString* note;               // CaliNote at noteField; none for CONF
+    int noteField;
+    int firstValue;
+    std::span<const int32_t> values;   // the buffer's part the record keeps
+};
+static_assert(db::conf::RecordNumber == db::cali::RecordNumber
+              && db::conf::Operator == db::cali::Operator && db::conf::Date == db::cali::Date
+              && db::conf::Time == db::cali::Time);
+
+const mscom::Record mscom::kConfRecord{
+    db::ConfTable, "a configuration record", &SaveConfFlag, &SaveConfResult, nullptr, 0,
+    db::conf::FirstValue, std::span<const int32_t>(ConfBuf).first(db::conf::ValueCount)};
+const mscom::Record mscom::kCaliRecord{
+    db::CaliTable, "a calibration record", &SaveCaliFlag, &SaveCaliResult, &CaliNote,
+    db::cali::Note, db::cali::FirstValue,
+    std::span<const int32_t>(CaliBuf).first(db::cali::ValueCount)};
+
+bool mscom::StoreRecord(const Record& record, qint64& recordNumber)
 {
     using namespace db::conf;
-    bool ok = rs_.Open(QStringLiteral("select * from  CONF")) && rs_.AddNew()
-              && rs_.SetField(Operator, OperatorName)
+    // The set's fields are the table's by name (RecordSet), so a table
+    // rebuilt in another order still gets each value in its own field.
+    bool ok = rs_.Open(QStringLiteral("select * from  ")
+                       + db::QuotedName(QString::fromLatin1(record.table)))
+              && rs_.AddNew() && rs_.SetField(Operator, OperatorName)
               && rs_.SetField(Date, static_cast<double>(SaveDate))
-              && rs_.SetField(Time, static_cast<double>(SaveTime));
-    for (int i = 0; ok && i < ValueCount; ++i)
-        ok = rs_.SetField(FirstValue + i, ConfBuf[i]);
+              && rs_.SetField(Time, static_cast<double>(SaveTime))
+              && (!record.note || rs_.SetField(record.noteField, *record.note));
+    for (size_t i = 0; ok && i < record.values.size(); ++i)
+        ok = rs_.SetField(record.firstValue + int(i), record.values[i]);
     ok = ok && rs_.Update();
     recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
     if (!ok)
@@ -174,22 +204,18 @@ bool mscom::StoreConf(qint64& recordNumber)
     return ok;
 }
 
-bool mscom::StoreCali(qint64& recordNumber)
+void mscom::ServeRequest(const Record& record, Fault& fault)
 {
-    using namespace db::cali;
-    bool ok = rs_.Open(QStringLiteral("select * from  Calibration")) && rs_.AddNew()
-              && rs_.SetField(Operator, OperatorName)
-              && rs_.SetField(Date, static_cast<double>(SaveDate))
-              && rs_.SetField(Time, static_cast<double>(SaveTime))
-              && rs_.SetField(Note, CaliNote);
-    for (int i = 0; ok && i < ValueCount; ++i)
-        ok = rs_.SetField(FirstValue + i, CaliBuf[i]);
-    ok = ok && rs_.Update();
-    recordNumber = ok ? rs_.Field(RecordNumber).toLongLong() : 0;
-    if (!ok)
-        Failed(rs_.LastError(), rs_.LastSqlError());
-    rs_.Close();
-    return ok;
+    if (!*record.requested)
+        return;
+    SaveTime = static_cast<float>(now_.time);
+    SaveDate = static_cast<float>(now_.date);
+    qint64 number = 0;
+    const bool ok = connected_ && StoreRecord(record, number);
+    if (connected_)
+        Report(fault, ok, record.what);
+    *record.result = {ok ? SaveOutcome::Stored : SaveOutcome::Failed, number};
+    *record.requested = false;
 }
 
 int32_t mscom::NewestId(const Ring& ring)
@@ -298,26 +324,8 @@ void mscom::Timer1_Timer()
     if (reopen_ && pacing_.Due())
         Reconnect();
 
-    if (SaveConfFlag) {
-        SaveTime = static_cast<float>(now_.time);
-        SaveDate = static_cast<float>(now_.date);
-        qint64 number = 0;
-        const bool ok = connected_ && StoreConf(number);
-        if (connected_)
-            Report(confFault_, ok, "a configuration record");
-        SaveConfResult = {ok ? SaveOutcome::Stored : SaveOutcome::Failed, number};
-        SaveConfFlag = false;
-    }
-    if (SaveCaliFlag) {
-        SaveTime = static_cast<float>(now_.time);
-        SaveDate = static_cast<float>(now_.date);
-        qint64 number = 0;
-        const bool ok = connected_ && StoreCali(number);
-        if (connected_)
-            Report(caliFault_, ok, "a calibration record");
-        SaveCaliResult = {ok ? SaveOutcome::Stored : SaveOutcome::Failed, number};
-        SaveCaliFlag = false;
-    }
+    ServeRequest(kConfRecord, confFault_);
+    ServeRequest(kCaliRecord, caliFault_);
 
     if (connected_)
         ReadHeads();

@@ -69,11 +69,15 @@ private:
     struct Ring;
     static const Ring kShortRing;
     static const Ring kLongRing;
+    struct Record;
+    static const Record kConfRecord;
+    static const Record kCaliRecord;
 
     void Form_Load();
     void Reconnect();
-    bool StoreConf(qint64& recordNumber);
-    bool StoreCali(qint64& recordNumber);
+    // A requested record: stored, its outcome set and the request lowered.
+    void ServeRequest(const Record& record, Fault& fault);
+    bool StoreRecord(const Record& record, qint64& recordNumber);
     void ReadHeads();
     int32_t NewestId(const Ring& ring);
     bool StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp);

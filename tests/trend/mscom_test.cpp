@@ -323,6 +323,66 @@ TEST_F(RecorderTest, BothRecordsInOneTickConfigurationFirst)
     EXPECT_EQ(count("Calibration"), 1);
 }
 
+// The record tables rebuilt by another program after the recorder opened
+// its connection: in reverse order each value still goes into its own
+// field; without one of the record's fields nothing is stored, rather than
+// a record shifted from that field on, and the log names the field.
+TEST_F(RecorderTest, RecordsGoIntoTheirFieldsByNameWhateverTheTableIsLike)
+{
+    for (int i = 0; i < 192; ++i)
+        ConfBuf[i] = 4097 + i;
+    for (int i = 0; i < 64; ++i)
+        CaliBuf[i] = 24577 + i;
+    OperatorName = QStringLiteral("op");
+    CaliNote = QStringLiteral("note");
+    load();
+    tick();   // the connection has seen the tables as installed
+    struct Record {
+        const char* table;
+        bool* flag;
+        const SaveResult* result;
+        const char* lastValue;   // the field of the last value stored
+        int32_t lastRegister;
+        const char* dropped;
+    };
+    const Record records[] = {
+        {"CONF", &SaveConfFlag, &SaveConfResult, "192", 4288, "100"},
+        {"Calibration", &SaveCaliFlag, &SaveCaliResult, "F46", 24618, "P-4KL"},
+    };
+    for (const Record& r : records) {
+        SCOPED_TRACE(r.table);
+        const QString table = QString::fromLatin1(r.table);
+        QStringList names = db::FieldNames(*db::FindTable(table));
+        const QString key = names[0];
+        std::reverse(names.begin(), names.end());
+        t.keep(table);
+        t.rebuild(table, names, key);
+        *r.flag = true;
+        tickAfter(100);
+        ASSERT_EQ(r.result->outcome, SaveOutcome::Stored);
+        const auto stored = t.rows(QStringLiteral("select \"%1\", \"%2\", \"%3\" from \"%4\"")
+                                       .arg(key, names[names.size() - 2], QLatin1String(r.lastValue),
+                                            table));
+        ASSERT_EQ(stored.size(), 1u);
+        EXPECT_EQ(stored[0], (QVariantList{r.result->recordNumber, QStringLiteral("op"),
+                                           r.lastRegister}));
+
+        LogCapture log("zc4160.recorder");
+        names.removeOne(QString::fromLatin1(r.dropped));
+        t.keep(table);
+        t.rebuild(table, names, key);
+        *r.flag = true;
+        tickAfter(100);
+        EXPECT_EQ(r.result->outcome, SaveOutcome::Failed);
+        EXPECT_FALSE(*r.flag);
+        EXPECT_EQ(count(r.table), 1);
+        ASSERT_EQ(log.warnings().size(), 1);
+        EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such column: ")
+                                               + QString::fromLatin1(r.dropped)))
+            << log.warnings()[0].toStdString();
+    }
+}
+
 TEST_F(RecorderTest, AMissingOrNegativeHeadIsTakenFromTheNewestRow)
 {
     // The short ring has wrapped before: ids 1..300 are newer than the rest.
