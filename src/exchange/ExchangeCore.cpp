@@ -131,9 +131,10 @@ const ImportRecord& CalibrationImport() { return kCalibrationImport; }
 QString RecordQuerySql(const ImportRecord& record)
 {
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(record.table));
-    const QString key = table ? db::FieldNames(*table).value(0) : QString();
-    return QStringLiteral("select * from  %1 where %2=?")
-        .arg(db::QuotedName(QString::fromLatin1(record.table)), db::QuotedName(key));
+    const QStringList names = table ? db::FieldNames(*table) : QStringList();
+    return QStringLiteral("select %1 from  %2 where %3=?")
+        .arg(db::QuotedNames(names.mid(record.firstValueField, record.count)),
+             db::QuotedName(QString::fromLatin1(record.table)), db::QuotedName(names.value(0)));
 }
 
 std::optional<qint64> RecordNumberOf(const QString& entry)
@@ -172,30 +173,17 @@ std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
     const bool found = opened && !rs.AtEnd();
     // A connection that is not open was logged by the window's load; what
     // counts here is a statement the database refused, at its start or at
-    // its first row, and a table too short for the record.
+    // its first row.
     if (rs.LastSqlError().isValid()) {
         if (fault)
             fault->Failed(rs.LastError());
         return std::nullopt;
     }
-    if (!opened)
-        return std::nullopt;
-    const int needed = record.firstValueField + record.count;
-    if (rs.FieldCount() < needed) {
-        if (fault)
-            fault->Failed(QStringLiteral("the table %1 has %2 fields, the record needs %3")
-                              .arg(QString::fromLatin1(record.table))
-                              .arg(rs.FieldCount())
-                              .arg(needed));
-        return std::nullopt;
-    }
-    if (fault)
-        fault->Ran();
     if (!found)
         return std::nullopt;
     QVariantList fields;
     for (int i = 0; i < record.count; ++i)
-        fields << rs.Field(record.firstValueField + i);
+        fields << rs.Field(i);
     rs.Close();
     return WholeValues(fields);
 }

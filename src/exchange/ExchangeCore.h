@@ -98,9 +98,10 @@ struct ImportRecord {
 const ImportRecord& ConfigImport();
 const ImportRecord& CalibrationImport();
 
-// "select * from  "CONF" where "C_ID"=?": the record by its number, the
-// number bound as a value. The key is the table's field 0; both names are
-// quoted as every name of the station's SQL is.
+// "select "1", "2", … "161" from  "CONF" where "C_ID"=?": the values the
+// import writes, by their field names, of the record with the number bound
+// as a value; the key is the table's field 0. Every name is quoted, as in
+// all the station's SQL.
 QString RecordQuerySql(const ImportRecord& record);
 
 // The record number of the operator's entry: its leading number when that
@@ -115,9 +116,10 @@ std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields);
 
 // The record's values on the named connection, when the record is there and
 // whole; nothing when there is no number, no such record, or a value that
-// is empty or not whole. A query the database refuses, or a table with
-// fewer fields than the record, finds nothing too and goes to fault (when
-// given); a query that runs ends its fault.
+// is empty or not whole. A query the database refuses (the table gone, or
+// without its key or a field the import writes) finds nothing too and goes
+// to fault, when given. The table's other fields, and the order of its
+// fields, do not matter.
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
                                                     std::optional<qint64> number,

@@ -26,14 +26,15 @@ constexpr TwipsRect kCommand1{4380, 210, 1455, 480};
 
 ImportPage::ImportPage(const Design& design)
     : design_(design),
-      recordFault_(
-          QStringLiteral("%1: the record query").arg(QString::fromUtf8(design.record->what)))
+      tableFault_(QStringLiteral("%1: a query of %2")
+                      .arg(QString::fromUtf8(design.record->what),
+                           QString::fromLatin1(design.record->table)))
 {
     setWindowTitle(QString::fromUtf8(design_.caption));
     setFixedSize(basic::TwipsToPixels(design_.clientWidth),
                  basic::TwipsToPixels(design_.clientHeight));
 
-    model_ = new exchange::RecordGridModel(ConnectionName(), *design_.grid, this);
+    model_ = new exchange::RecordGridModel(ConnectionName(), *design_.grid, tableFault_, this);
     Dg1 = new QTableView(this);
     PlaceTwips(Dg1, design_.dg1);
     Dg1->setModel(model_);
@@ -84,6 +85,7 @@ void ImportPage::Form_Load()
         qCWarning(lcExchange, "%s: cannot open the database %s; no record can be listed",
                   design_.record->what, qUtf8Printable(db::DatabasePath()));
     model_->ShowAll();
+    tableFault_.TryOver();
 }
 
 void ImportPage::Form_Unload()
@@ -97,15 +99,22 @@ void ImportPage::Command2_Click()
     Label4->clear();
     const std::optional<qint64> number = exchange::RecordNumberOf(MaskEdBox1->text());
     const auto values = exchange::FindWholeRecord(ConnectionName(), *design_.record, number,
-                                                  &recordFault_);
-    // Only a whole record goes into the buffer; any other query leaves it
-    // as it was and "导入" off, so the grid never shows one record while
-    // the buffer holds another.
-    if (values)
+                                                  &tableFault_);
+    // A lookup the database refused shows no record in the grid as well:
+    // the grid's query of the same table would fail too, or list a record
+    // that cannot be imported.
+    bool listed = false;
+    if (tableFault_.FailedThisTry())
+        model_->ShowNoRecord();
+    else
+        listed = model_->ShowRecord(number);
+    // Only a whole record that the grid shows goes into the buffer; any
+    // other query leaves it as it was and "导入" off.
+    recordLoaded_ = values.has_value() && listed;
+    if (recordLoaded_)
         std::copy(values->begin(), values->end(), design_.record->buffer.begin());
-    recordLoaded_ = values.has_value();
     Command1->setEnabled(recordLoaded_);
-    model_->ShowRecord(number);
+    tableFault_.TryOver();
 }
 
 void ImportPage::Command1_Click()

@@ -14,6 +14,11 @@
 // the grid does not show, or start a run inside a run. The end text says
 // " DOWN OK" only when every write was sent and succeeded.
 //
+// The record is read by its fields' names, so a table rebuilt by another
+// program in another order imports the same values; one rebuilt without
+// its key or a field the import writes shows as finding no record, nothing
+// is written, and the window logs its table's fault once (QueryFault).
+//
 // The configuration import (Inportb) and the calibration import
 // (Inport_Cali) add their own controls and differ only in the design below.
 
@@ -70,8 +75,8 @@ protected:
 
 private:
     const Design design_;
+    exchange::QueryFault tableFault_;   // the grid's and the lookup's
     exchange::RecordGridModel* model_ = nullptr;
-    exchange::QueryFault recordFault_;   // the query of "按编号查询"
     bool recordLoaded_ = false;   // the last query found a whole record
     bool importing_ = false;
 };

@@ -8,6 +8,14 @@ void QueryFault::Failed(const QString& error)
         qCWarning(lcExchange, "%s failed: %s; it shows as finding no record",
                   qUtf8Printable(what_), qUtf8Printable(error));
     active_ = true;
+    failedThisTry_ = true;
+}
+
+void QueryFault::TryOver()
+{
+    if (!failedThisTry_)
+        active_ = false;
+    failedThisTry_ = false;
 }
 
 } // namespace exchange

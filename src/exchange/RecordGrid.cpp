@@ -78,41 +78,46 @@ QString CellText(const QVariant& value, CellFormat format)
     }
 }
 
-RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, QObject* parent)
-    : QSqlQueryModel(parent), connection_(std::move(connection)),
-      fault_(QStringLiteral("the %1 grid's query").arg(QString::fromLatin1(design.table)))
+RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, QueryFault& fault,
+                                 QObject* parent)
+    : QSqlQueryModel(parent), connection_(std::move(connection)), fault_(fault)
 {
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(design.table));
     const QStringList names = table ? db::FieldNames(*table) : QStringList();
     QStringList columns;
     for (const GridColumn& c : design.leading) {
-        columns << db::QuotedName(names.value(c.field));
+        columns << names.value(c.field);
         captions_ << QString::fromUtf8(c.caption);
         formats_.push_back(c.format);
     }
     for (int i = 0; i < design.namedCount; ++i) {
         const QString name = names.value(design.firstNamedField + i);
-        columns << db::QuotedName(name);
+        columns << name;
         captions_ << name;
         formats_.push_back(CellFormat::General);
     }
     key_ = names.value(0);
     select_ = QStringLiteral("select %1 from  %2")
-                  .arg(columns.join(QStringLiteral(", ")),
+                  .arg(db::QuotedNames(columns),
                        db::QuotedName(QString::fromLatin1(design.table)));
 }
 
-void RecordGridModel::ShowAll()
+bool RecordGridModel::ShowAll()
 {
-    Run(select_, {});
+    return Run(select_, {});
 }
 
-void RecordGridModel::ShowRecord(std::optional<qint64> number)
+bool RecordGridModel::ShowRecord(std::optional<qint64> number)
 {
-    // Without a number the query still runs, bound to no value: the grid
-    // keeps its columns and shows no record.
-    Run(select_ + QStringLiteral(" where %1=?").arg(db::QuotedName(key_)),
-        {number ? QVariant(*number) : QVariant()});
+    // Without a number the query still runs, bound to no value, and shows
+    // no record.
+    return Run(select_ + QStringLiteral(" where %1=?").arg(db::QuotedName(key_)),
+               {number ? QVariant(*number) : QVariant()});
+}
+
+void RecordGridModel::ShowNoRecord()
+{
+    clear();
 }
 
 void RecordGridModel::Release()
@@ -120,12 +125,12 @@ void RecordGridModel::Release()
     clear();
 }
 
-void RecordGridModel::Run(const QString& sql, const QVariantList& binds)
+bool RecordGridModel::Run(const QString& sql, const QVariantList& binds)
 {
     const QSqlDatabase d = QSqlDatabase::database(connection_, false);
     if (!d.isOpen()) {
-        clear();   // no file: an empty grid, as the failed open leaves it
-        return;
+        clear();   // no file: no record, as the failed open leaves it
+        return true;
     }
     QSqlQuery q(d);
     if (q.prepare(sql)) {
@@ -138,13 +143,18 @@ void RecordGridModel::Run(const QString& sql, const QVariantList& binds)
     // the statement is done and holds no snapshot of the file.
     while (canFetchMore())
         fetchMore();
-    // A refused statement leaves the grid empty, as a query that found
-    // nothing does; only the log tells them apart.
+    // A refused statement shows no record, as a query that found nothing
+    // does; only the log tells them apart.
     const QSqlError error = lastError();
-    if (error.isValid())
-        fault_.Failed(error.text());
-    else
-        fault_.Ran();
+    if (!error.isValid())
+        return true;
+    fault_.Failed(error.text());
+    return false;
+}
+
+int RecordGridModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(captions_.size());
 }
 
 QVariant RecordGridModel::data(const QModelIndex& index, int role) const

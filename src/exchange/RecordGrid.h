@@ -1,8 +1,9 @@
 #pragma once
 // The import windows' record grid: a read-only query model over a record
 // table on the window's own connection, with the design's columns bound by
-// field name, their captions and display formats. The view (Dg1) is a plain
-// QTableView over it.
+// field name, their captions and display formats. The columns are the
+// design's whatever the query did; only the rows come from the database.
+// The view (Dg1) is a plain QTableView over it.
 
 #include "exchange/QueryFault.h"
 
@@ -49,29 +50,36 @@ QString CellText(const QVariant& value, CellFormat format);
 class RecordGridModel : public QSqlQueryModel {
     Q_OBJECT
 public:
-    RecordGridModel(QString connection, const GridDesign& design, QObject* parent = nullptr);
+    // A query the database refuses goes to fault, the window's fault of its
+    // table.
+    RecordGridModel(QString connection, const GridDesign& design, QueryFault& fault,
+                    QObject* parent = nullptr);
 
     // Every record; only the record with this number (none for no number).
-    // A query the database refuses shows no record and is logged once per
-    // fault (QueryFault).
-    void ShowAll();
-    void ShowRecord(std::optional<qint64> number);
+    // False when the database refused the query: the grid then shows no
+    // record and the refusal goes to the fault. Without an open connection
+    // the grid shows no record and nothing is refused.
+    bool ShowAll();
+    bool ShowRecord(std::optional<qint64> number);
+    // No record, without asking the database.
+    void ShowNoRecord();
     // Lets go of the connection (before it is closed).
     void Release();
 
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation,
                         int role = Qt::DisplayRole) const override;
 
 private:
-    void Run(const QString& sql, const QVariantList& binds);
+    bool Run(const QString& sql, const QVariantList& binds);
 
     QString connection_;
     QStringList captions_;
     std::vector<CellFormat> formats_;
     QString select_;   // "select <columns> from  <table>"
     QString key_;      // the table's field 0
-    QueryFault fault_;
+    QueryFault& fault_;
 };
 
 } // namespace exchange

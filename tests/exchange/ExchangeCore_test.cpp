@@ -8,10 +8,13 @@
 #include "device/DeviceFixture.h"
 #include "exchange/ExchangeCore.h"
 #include "exchange/ExchangeShared.h"
+#include "exchange/RecordGrid.h"
 #include "platform/basic/daynumbers.h"
 #include "platform/basic/numbers.h"
+#include "platform/db/Tables.h"
 #include "trend/mscom.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -170,6 +173,28 @@ protected:
         EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
         return SaveConfResult.recordNumber;
     }
+    // Stores Calibration record n with register r = 1000 n + r - 24577.
+    qint64 StoreCali(int n)
+    {
+        for (int i = 0; i < 64; ++i)
+            CaliBuf[size_t(i)] = 1000 * n + i;
+        SaveCaliFlag = true;
+        recorder->Timer1_Timer();
+        EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
+        return SaveCaliResult.recordNumber;
+    }
+    // What the import of record n writes, as StoreConf and StoreCali made it.
+    static std::vector<int32_t> Written(const ImportRecord& record, int n)
+    {
+        std::vector<int32_t> values;
+        for (int i = 0; i < record.count; ++i)
+            values.push_back(1000 * n + i);
+        return values;
+    }
+    static QStringList Names(const char* table)
+    {
+        return db::FieldNames(*db::FindTable(QString::fromLatin1(table)));
+    }
     static inline const QString kRecorder = QStringLiteral("test-recorder");
     static inline const QString kWindow = QStringLiteral("test-import");
     TempDatabase t;
@@ -180,10 +205,17 @@ TEST_F(ImportRecordsTest, TheEntryFindsTheRecordOfItsWholeNumber)
 {
     for (int n = 1; n <= 12; ++n)
         ASSERT_EQ(StoreConf(n), n);
-    EXPECT_EQ(RecordQuerySql(ConfigImport()),
-              QStringLiteral("select * from  \"CONF\" where \"C_ID\"=?"));
-    EXPECT_EQ(RecordQuerySql(CalibrationImport()),
-              QStringLiteral("select * from  \"Calibration\" where \"ID\"=?"));
+    // The values the import writes, by name; the key in the test.
+    const QString conf = RecordQuerySql(ConfigImport());
+    EXPECT_TRUE(conf.startsWith(QStringLiteral("select \"1\", \"2\", "))) << conf.toStdString();
+    EXPECT_TRUE(conf.endsWith(QStringLiteral(", \"161\" from  \"CONF\" where \"C_ID\"=?")))
+        << conf.toStdString();
+    EXPECT_EQ(conf.count(u','), 160);
+    const QString cali = RecordQuerySql(CalibrationImport());
+    EXPECT_TRUE(cali.startsWith(QStringLiteral("select \"P-10VHI\", "))) << cali.toStdString();
+    EXPECT_TRUE(cali.endsWith(QStringLiteral(", \"F46\" from  \"Calibration\" where \"ID\"=?")))
+        << cali.toStdString();
+    EXPECT_EQ(cali.count(u','), 41);
     struct Case {
         const char* entry;
         int found;   // 0: nothing
@@ -221,12 +253,17 @@ TEST_F(ImportRecordsTest, AnEmptyOrBrokenValueMakesTheRecordUnfit)
     EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 3));
 }
 
-TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilAQueryRunsAgain)
+TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilATryRunsAgain)
 {
     StoreConf(1);
-    QueryFault fault(QStringLiteral("test: the record query"));
+    QueryFault fault(QStringLiteral("test: a query of CONF"));
     LogCapture log("zc4160.exchange");
-    auto find = [&](qint64 n) { return FindWholeRecord(kWindow, ConfigImport(), n, &fault); };
+    // Each lookup a try of its own, as each press of the window's button.
+    auto find = [&](qint64 n) {
+        auto values = FindWholeRecord(kWindow, ConfigImport(), n, &fault);
+        fault.TryOver();
+        return values;
+    };
 
     // The table gone: two queries find nothing, one warning carries the
     // database's own text.
@@ -245,26 +282,141 @@ TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilAQueryRunsAgain)
     EXPECT_FALSE(fault.Active());
     EXPECT_EQ(log.warnings().size(), 1);
 
-    // A file whose table is too short for the record (the window opened on
-    // it afresh) is a new fault: logged again, once.
-    db::CloseConnection(kWindow);
+    // A failure in a try ends no fault, whatever ran beside it in that try.
     t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
-    t.exec(QStringLiteral("create table CONF (C_ID integer primary key, CAZZ text, DAT real, "
-                          "TI real, \"1\" integer)"));
-    t.exec(QStringLiteral("insert into CONF values (1, 'op', 0, 0, 5)"));
-    ASSERT_TRUE(db::OpenConnection(kWindow).isOpen());
-    EXPECT_FALSE(find(1));
-    EXPECT_FALSE(find(2));
-    ASSERT_EQ(log.warnings().size(), 2);
-    EXPECT_TRUE(log.warnings()[1].contains(QStringLiteral("CONF has 5 fields")))
-        << log.warnings()[1].toStdString();
+    EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 1, &fault));
+    EXPECT_TRUE(fault.FailedThisTry());
+    fault.TryOver();
+    EXPECT_TRUE(fault.Active());
+    EXPECT_EQ(log.warnings().size(), 2);
+    t.exec(QStringLiteral("alter table CONF_away rename to CONF"));
 
     // Without a connection nothing is found and nothing more is logged: the
     // window's load has said that the file did not open.
     db::CloseConnection(kWindow);
-    fault.Ran();
+    fault.TryOver();
     EXPECT_FALSE(find(1));
+    EXPECT_FALSE(fault.Active());
     EXPECT_EQ(log.warnings().size(), 2);
+}
+
+// A table rebuilt by another program: the lookup reads the record's values
+// by their names, so the order and the fields it does not write do not
+// matter; without its key or a field it writes it finds nothing and says
+// which field. The window's connection is open throughout, as the window's
+// is while the table is rebuilt under it.
+TEST_F(ImportRecordsTest, TheRecordIsReadByItsFieldNamesWhateverShapeTheTableHas)
+{
+    for (int n = 1; n <= 3; ++n) {
+        StoreConf(n);
+        StoreCali(n);
+    }
+    struct Shape {
+        const char* how;
+        const char* drop;      // the field left out, if any
+        bool extraFirst;       // an empty field of no use in front
+        bool reversed;
+        const char* missing;   // what the warning names; none: the record is found
+    };
+    struct Record {
+        const ImportRecord* record;
+        const char* table;
+        std::vector<Shape> shapes;
+    };
+    const Record records[] = {
+        {&ConfigImport(), "CONF",
+         {{"a value field in the middle missing", "100", false, false, "100"},
+          {"the last value field written missing", "161", false, false, "161"},
+          {"the last value field stored missing", "192", false, false, nullptr},
+          {"the key missing", "C_ID", false, false, "C_ID"},
+          {"an extra field", nullptr, true, false, nullptr},
+          {"the fields in reverse order", nullptr, false, true, nullptr}}},
+        {&CalibrationImport(), "Calibration",
+         {{"a value field in the middle missing", "P-4KL", false, false, "P-4KL"},
+          {"the last value field missing", "F46", false, false, "F46"},
+          {"the key missing", "ID", false, false, "ID"},
+          {"an extra field", nullptr, true, false, nullptr},
+          {"the fields in reverse order", nullptr, false, true, nullptr}}},
+    };
+    for (const Record& r : records) {
+        const QString table = QString::fromLatin1(r.table);
+        const QStringList names = Names(r.table);
+        t.keep(table);
+        for (const Shape& shape : r.shapes) {
+            SCOPED_TRACE(std::string(r.table) + ": " + shape.how);
+            QStringList fields = names;
+            if (shape.drop)
+                fields.removeOne(QString::fromLatin1(shape.drop));
+            if (shape.extraFirst)
+                fields.prepend(QStringLiteral("extra"));
+            if (shape.reversed)
+                std::reverse(fields.begin(), fields.end());
+            t.rebuild(table, fields, names[0]);
+
+            QueryFault fault(QStringLiteral("test: a query of ") + table);
+            LogCapture log("zc4160.exchange");
+            const auto values = FindWholeRecord(kWindow, *r.record, 2, &fault);
+            if (!shape.missing) {
+                ASSERT_TRUE(values);
+                EXPECT_EQ(*values, Written(*r.record, 2));
+                EXPECT_TRUE(log.warnings().isEmpty());
+                continue;
+            }
+            EXPECT_FALSE(values);
+            ASSERT_EQ(log.warnings().size(), 1);
+            EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such column: ")
+                                                   + QString::fromLatin1(shape.missing)))
+                << log.warnings()[0].toStdString();
+        }
+        t.rebuild(table, names, names[0]);
+    }
+}
+
+// Another program rebuilds CONF without a field and back again, six times,
+// while the window's connection has queried it: every query after a rebuild
+// reads the record by its names or refuses, and each refusal is one fault.
+// A query of all fields ("*") would be prepared against the shape the
+// connection saw before and, run against the new one, overrun the driver's
+// row buffer.
+TEST_F(ImportRecordsTest, ATableRebuiltAgainAndAgainUnderTheWindowIsReadOrRefused)
+{
+    StoreConf(1);
+    StoreConf(2);
+    const QStringList names = Names("CONF");
+    QStringList without = names;
+    without.removeOne(QStringLiteral("100"));
+    QStringList backAtTheEnd = without;
+    backAtTheEnd << QStringLiteral("100");
+    t.keep(QStringLiteral("CONF"));
+
+    QueryFault fault(QStringLiteral("test: a query of CONF"));
+    RecordGridModel grid(kWindow, ConfigGrid(), fault);
+    LogCapture log("zc4160.exchange");
+    ASSERT_TRUE(grid.ShowAll());
+    ASSERT_EQ(grid.rowCount(), 2);
+    const int column100 = 4 + 99;   // the four leading columns, then "1" on
+    for (int round = 1; round <= 6; ++round) {
+        SCOPED_TRACE(round);
+        t.rebuild(QStringLiteral("CONF"), without, names[0]);
+        EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 2, &fault));
+        EXPECT_FALSE(grid.ShowRecord(2));
+        EXPECT_EQ(grid.rowCount(), 0);
+        fault.TryOver();
+        EXPECT_EQ(log.warnings().size(), round);
+        EXPECT_TRUE(log.warnings().last().contains(QStringLiteral("no such column: 100")))
+            << log.warnings().last().toStdString();
+
+        t.rebuild(QStringLiteral("CONF"), backAtTheEnd, names[0]);
+        const auto values = FindWholeRecord(kWindow, ConfigImport(), 2, &fault);
+        ASSERT_TRUE(values);
+        EXPECT_EQ(*values, Written(ConfigImport(), 2));
+        ASSERT_TRUE(grid.ShowRecord(2));
+        ASSERT_EQ(grid.rowCount(), 1);
+        EXPECT_EQ(grid.index(0, column100).data().toString(), QStringLiteral("2099"));
+        fault.TryOver();
+        EXPECT_FALSE(fault.Active());
+    }
+    EXPECT_EQ(log.warnings().size(), 6);
 }
 
 // The export and the import loop against the simulator.
