@@ -1,9 +1,11 @@
 // Pictures of the four exchange windows: Inport1.png and CExport.png after
 // an export the recorder stored, Inportb.png with its records listed,
-// Inportb-import.png after an import, Inport_Cali.png after a query.
+// Inportb-import.png after an import, Inportb-refused.png after a query
+// of a CONF rebuilt without a field, Inport_Cali.png after a query.
 
 #include "Pictures.h"
 #include "exchange/ExchangeFixture.h"
+#include "platform/db/Tables.h"
 
 using namespace testsupport;
 
@@ -55,6 +57,15 @@ TEST_F(ExchangePictures, Imports)
     conf.Timer1_Timer();
     Settle();
     pictures::Save(conf, "Inportb-import.png");
+    // CONF rebuilt without its field "100": no record, nothing to import.
+    QStringList fields = db::FieldNames(*db::FindTable(QStringLiteral("CONF")));
+    const QString key = fields[0];
+    fields.removeOne(QStringLiteral("100"));
+    db.keep(QStringLiteral("CONF"));
+    db.rebuild(QStringLiteral("CONF"), fields, key);
+    conf.Command2->click();
+    Settle();
+    pictures::Save(conf, "Inportb-refused.png");
     conf.Command8->click();
 
     for (const char* note : {"r1", "出厂校准"}) {
