@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -17,50 +16,8 @@ CellEditor::CellEditor(QAbstractItemView* grid, QWidget* parent) : QLineEdit(par
 {
 }
 
-void CellEditor::FocusWholeText()
-{
-    setFocus();
-    selectAll();
-    clickKeepsSelection_ = true;
-}
-
-void CellEditor::mousePressEvent(QMouseEvent* event)
-{
-    const bool keep = clickKeepsSelection_ && event->button() == Qt::LeftButton
-                      && selectedText() == text();
-    clickKeepsSelection_ = false;
-    keptPressDown_ = keep;
-    if (keep) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mousePressEvent(event);
-}
-
-// While the kept click's button is down, the hand's small moves do not
-// drag the selection away.
-void CellEditor::mouseMoveEvent(QMouseEvent* event)
-{
-    if (keptPressDown_) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseMoveEvent(event);
-}
-
-void CellEditor::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (keptPressDown_) {
-        keptPressDown_ = false;
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
-}
-
 void CellEditor::keyPressEvent(QKeyEvent* event)
 {
-    clickKeepsSelection_ = false;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit KeyPress(13);
         return;
@@ -273,7 +230,8 @@ bool ParameterGrid::ShowCellEditor()
     editor_->show();
     editor_->raise();
     PlaceEditor();
-    editor_->FocusWholeText();
+    editor_->setFocus();
+    editor_->selectAll();
     return true;
 }
 
