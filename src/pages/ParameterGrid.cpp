@@ -176,8 +176,35 @@ bool ParameterGrid::event(QEvent* event)
         editorHiddenWithGrid_ = false;
         editor_->show();
         PlaceEditor();
+    } else if (event->type() == QEvent::ParentChange && editor_) {
+        FollowNewParent();
     }
     return QTableView::event(event);
+}
+
+// A grid moved to another parent takes its editor along, so that it stays
+// the grid's sibling (or goes onto the viewport when the grid has no
+// parent now) and an open one still lies over its cell on top of the rest.
+void ParameterGrid::FollowNewParent()
+{
+    QWidget* home = parentWidget() ? parentWidget() : viewport();
+    if (editor_->parentWidget() == home)
+        return;
+    const bool open = !editor_->isHidden() || editorHiddenWithGrid_;
+    editor_->setParent(home);   // which hides it
+    editor_->clearMask();       // the viewport cuts it itself
+    editorHiddenWithGrid_ = false;
+    if (!open)
+        return;
+    // Qt hides a widget it moves to another parent: a sibling editor comes
+    // back when the grid is shown again, as when the grid was hidden.
+    if (home != viewport() && isHidden()) {
+        editorHiddenWithGrid_ = true;
+        return;
+    }
+    editor_->show();
+    editor_->raise();
+    PlaceEditor();
 }
 
 void ParameterGrid::AttachHintList(forms::DropDownList* list, std::span<const int> rows)

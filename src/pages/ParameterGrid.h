@@ -5,8 +5,9 @@
 //
 // A click whose cell is a value cell (column 1) lays the editor exactly
 // over it with the cell's text, focused and all selected; the grid moves it
-// with its cell on every scroll, resize and move. Enter in the editor (also
-// keypad Enter) is the only commit; Esc does nothing.
+// with its cell on every scroll, resize and move, and takes it along when
+// the grid itself is given another parent. Enter in the editor (also keypad
+// Enter) is the only commit; Esc does nothing.
 
 #include "pages/ParameterPage.h"
 #include "platform/basic/Rgb.h"
@@ -102,6 +103,7 @@ private:
     void PlaceOverCell(QWidget* widget, int row, int column) const;
     void PlaceEditor();
     void PlaceOverlays();
+    void FollowNewParent();
     void OnClicked(const QModelIndex& index);
 
     ParameterModel model_;

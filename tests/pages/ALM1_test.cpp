@@ -390,6 +390,58 @@ TEST_F(AlarmPage, TheEditorFollowsItsCellAndTheGrid)
     EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(cut, 1));
 }
 
+// A grid given another parent with its editor open takes the editor
+// along: to another widget, to no parent (a window of its own, the editor
+// then on its viewport) and back to the page, the editor is the grid's
+// sibling (or on its viewport), hidden while Qt keeps the moved grid
+// hidden, and once the grid is shown again it lies over its cell, on top,
+// with its text; Enter there still writes its row.
+TEST_F(AlarmPage, TheEditorFollowsItsGridToAnotherParent)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    grid.Model().SetValueText(3, QStringLiteral("42"));
+    ClickCell(grid, 3, 1);   // register 603
+    pages::CellEditor* editor = page.Text1;
+    ASSERT_TRUE(editor->isVisible());
+
+    auto* frame = new QWidget(&page);
+    frame->setGeometry(20, 30, grid.width() + 40, grid.height() + 40);
+    frame->show();
+    const struct {
+        const char* what;
+        QWidget* parent;
+        QPoint at;
+    } cases[] = {
+        {"another widget", frame, QPoint(11, 7)},
+        {"no parent", nullptr, QPoint(0, 0)},
+        {"the page again", &page, grid.pos()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.setParent(c.parent);
+        QWidget* home = c.parent ? c.parent : grid.viewport();
+        EXPECT_EQ(editor->parentWidget(), home);
+        EXPECT_EQ(editor->isVisible(), grid.isVisible());
+        grid.move(c.at);
+        grid.show();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(editor->isVisible());
+        EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(3, 1));
+        EXPECT_EQ(editor->mapToGlobal(QPoint(0, 0)),
+                  grid.viewport()->mapToGlobal(grid.CellRect(3, 1).topLeft()));
+        EXPECT_EQ(home->childAt(editor->geometry().center()), editor);
+        EXPECT_EQ(editor->text(), QStringLiteral("42"));
+    }
+
+    (*line)->clearRequests();
+    PressKey(editor, Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{603, 42}}));
+    EXPECT_FALSE(editor->isVisible());
+}
+
 // EditRow, EditCol and PageBuffer outlive the window; a reopen shows fresh
 // texts and empty values; on a dead line a reopened page shows nothing
 // rather than the last visit's values, and a failed read brings back the
