@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -164,10 +165,16 @@ bool Simulator::start(std::string* error)
     // that stands in for it and sleeps between the characters of an answer
     // can be woken late on a busy machine, and a pause of the byte timeout
     // inside an answer reads as no answer at all. Where the system allows it
-    // the thread runs ahead of ordinary work; elsewhere it runs as it is.
+    // the thread runs ahead of ordinary work; elsewhere it runs as it is,
+    // and one line on standard error says so, so that a late answer on a
+    // loaded machine has its reason in the log.
     sched_param realTime{};
     realTime.sched_priority = sched_get_priority_min(SCHED_FIFO);
-    pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &realTime);
+    if (const int refused = pthread_setschedparam(thread_.native_handle(), SCHED_FIFO, &realTime))
+        std::fprintf(stderr,
+                     "zc4160-sim: the answering thread runs at ordinary priority (real-time "
+                     "priority refused: %s); on a busy machine an answer may be late\n",
+                     std::strerror(refused));
     return true;
 }
 

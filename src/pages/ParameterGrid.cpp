@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QRegion>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -17,50 +16,8 @@ CellEditor::CellEditor(QAbstractItemView* grid, QWidget* parent) : QLineEdit(par
 {
 }
 
-void CellEditor::FocusWholeText()
-{
-    setFocus();
-    selectAll();
-    clickKeepsSelection_ = true;
-}
-
-void CellEditor::mousePressEvent(QMouseEvent* event)
-{
-    const bool keep = clickKeepsSelection_ && event->button() == Qt::LeftButton
-                      && selectedText() == text();
-    clickKeepsSelection_ = false;
-    keptPressDown_ = keep;
-    if (keep) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mousePressEvent(event);
-}
-
-// While the kept click's button is down, the hand's small moves do not
-// drag the selection away.
-void CellEditor::mouseMoveEvent(QMouseEvent* event)
-{
-    if (keptPressDown_) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseMoveEvent(event);
-}
-
-void CellEditor::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (keptPressDown_) {
-        keptPressDown_ = false;
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
-}
-
 void CellEditor::keyPressEvent(QKeyEvent* event)
 {
-    clickKeepsSelection_ = false;
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         emit KeyPress(13);
         return;
@@ -219,8 +176,35 @@ bool ParameterGrid::event(QEvent* event)
         editorHiddenWithGrid_ = false;
         editor_->show();
         PlaceEditor();
+    } else if (event->type() == QEvent::ParentChange && editor_) {
+        FollowNewParent();
     }
     return QTableView::event(event);
+}
+
+// A grid moved to another parent takes its editor along, so that it stays
+// the grid's sibling (or goes onto the viewport when the grid has no
+// parent now) and an open one still lies over its cell on top of the rest.
+void ParameterGrid::FollowNewParent()
+{
+    QWidget* home = parentWidget() ? parentWidget() : viewport();
+    if (editor_->parentWidget() == home)
+        return;
+    const bool open = !editor_->isHidden() || editorHiddenWithGrid_;
+    editor_->setParent(home);   // which hides it
+    editor_->clearMask();       // the viewport cuts it itself
+    editorHiddenWithGrid_ = false;
+    if (!open)
+        return;
+    // Qt hides a widget it moves to another parent: a sibling editor comes
+    // back when the grid is shown again, as when the grid was hidden.
+    if (home != viewport() && isHidden()) {
+        editorHiddenWithGrid_ = true;
+        return;
+    }
+    editor_->show();
+    editor_->raise();
+    PlaceEditor();
 }
 
 void ParameterGrid::AttachHintList(forms::DropDownList* list, std::span<const int> rows)
@@ -273,7 +257,8 @@ bool ParameterGrid::ShowCellEditor()
     editor_->show();
     editor_->raise();
     PlaceEditor();
-    editor_->FocusWholeText();
+    editor_->setFocus();
+    editor_->selectAll();
     return true;
 }
 

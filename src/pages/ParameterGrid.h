@@ -5,8 +5,9 @@
 //
 // A click whose cell is a value cell (column 1) lays the editor exactly
 // over it with the cell's text, focused and all selected; the grid moves it
-// with its cell on every scroll, resize and move. Enter in the editor (also
-// keypad Enter) is the only commit; Esc does nothing.
+// with its cell on every scroll, resize and move, and takes it along when
+// the grid itself is given another parent. Enter in the editor (also keypad
+// Enter) is the only commit; Esc does nothing.
 
 #include "pages/ParameterPage.h"
 #include "platform/basic/Rgb.h"
@@ -33,34 +34,25 @@ struct GridLayout {
     basic::Rgb editorColour{192, 255, 255};
 };
 
-// The cell editor: reports Enter as key 13 and leaves every other key to
-// the text box. A key or wheel turn the text box leaves unused goes on to
-// its grid (arrows move the current cell, page keys and the wheel scroll),
-// and from there to the window.
+// The cell editor: an ordinary text box laid over its cell. It opens with
+// its whole text selected, so typing straight away replaces the value; a
+// click in it places the caret as in any text box. It reports Enter as key
+// 13 and leaves every other key to the text box. A key or wheel turn the
+// text box leaves unused goes on to its grid (arrows move the current cell,
+// page keys and the wheel scroll), and from there to the window.
 class CellEditor : public QLineEdit {
     Q_OBJECT
 public:
     CellEditor(QAbstractItemView* grid, QWidget* parent);
-    // Takes the focus with the whole text selected, so that typing replaces
-    // the value. The first click into the editor after that keeps the
-    // selection: that click only confirms the editor the operator (or an
-    // assistive tool, which reaches the editor by clicking it) has just
-    // opened, and the number typed next still replaces the value.
-    void FocusWholeText();
 signals:
     void KeyPress(int keyAscii);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPointer<QAbstractItemView> grid_;
-    bool clickKeepsSelection_ = false;
-    bool keptPressDown_ = false;   // the kept click's button is still down
 };
 
 class ParameterGrid : public QTableView {
@@ -111,6 +103,7 @@ private:
     void PlaceOverCell(QWidget* widget, int row, int column) const;
     void PlaceEditor();
     void PlaceOverlays();
+    void FollowNewParent();
     void OnClicked(const QModelIndex& index);
 
     ParameterModel model_;

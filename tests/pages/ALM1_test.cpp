@@ -223,10 +223,10 @@ TEST_F(AlarmPage, EditorRules)
 
 // An accessibility client walking the window's tree finds the open editor
 // as the one showing editable text, focused, with its cell's text and over
-// its cell; a click on it keeps its value wholly selected, so "7" and
-// Enter write 7 to register 602 in place of the value shown, and the
-// hidden editor is no longer showing. A key the editor leaves unused goes
-// on to the grid and reaches the window once.
+// its cell; it types into the focus widget without clicking it, and as the
+// value is wholly selected "7" and Enter write 7 to register 602 in place
+// of the value shown, and the hidden editor is no longer showing. A key the
+// editor leaves unused goes on to the grid and reaches the window once.
 TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
 {
     ALM1& page = Open();
@@ -249,7 +249,7 @@ TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
     // What lies on top where the client sees the editor is the editor.
     const QPoint at = text->rect().center();
     EXPECT_EQ(page.childAt(page.mapFromGlobal(at)), page.Text1);
-    testsupport::Click(page.Text1);
+    ASSERT_EQ(QApplication::focusWidget(), text->object());
     EXPECT_EQ(page.Text1->selectedText(), QStringLiteral("1000"));
     QKeyEvent seven(QEvent::KeyPress, Qt::Key_7, Qt::NoModifier, QStringLiteral("7"));
     QCoreApplication::sendEvent(QApplication::focusWidget(), &seven);
@@ -280,6 +280,51 @@ TEST_F(AlarmPage, TheOpenEditorIsReachedByAnAccessibilityClient)
     EXPECT_EQ(atWindow.presses, 1);
     page.removeEventFilter(&atWindow);
     EXPECT_TRUE(page.Text1->isVisible());
+}
+
+// A click in the open editor places the caret as in any text box: opened
+// on "1000", a click just left of its second character, "5" and Enter
+// give "15000" and write 15000 to register 602.
+TEST_F(AlarmPage, AClickInTheOpenEditorPlacesTheCaret)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    ASSERT_TRUE(testsupport::Activate(page));
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    grid.Model().SetValueText(2, QStringLiteral("1000"));
+    ClickCell(grid, 2, 1);   // register 602
+    pages::CellEditor* editor = page.Text1;
+    ASSERT_TRUE(editor->isVisible());
+    ASSERT_EQ(editor->text(), QStringLiteral("1000"));
+
+    // Where the caret stands between "1" and the first "0", measured by
+    // putting it there for a moment (one digit's width from where it stands
+    // before the "1"); then the whole text is selected again, as the editor
+    // opened it.
+    editor->setCursorPosition(1);
+    const QRect caret = editor->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    editor->setCursorPosition(0);
+    const QRect start = editor->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    editor->selectAll();
+    ASSERT_NEAR(caret.left() - start.left(), QFontMetrics(editor->font()).horizontalAdvance('1'),
+                1);
+    const QPoint justLeftOfTheFirstZero(caret.center().x(), editor->rect().center().y());
+    ASSERT_EQ(editor->cursorPositionAt(justLeftOfTheFirstZero), 1);
+    ASSERT_EQ(editor->selectedText(), QStringLiteral("1000"));
+
+    (*line)->clearRequests();
+    testsupport::Click(editor, justLeftOfTheFirstZero);
+    EXPECT_FALSE(editor->hasSelectedText());
+    EXPECT_EQ(editor->cursorPosition(), 1);
+    QKeyEvent five(QEvent::KeyPress, Qt::Key_5, Qt::NoModifier, QStringLiteral("5"));
+    QCoreApplication::sendEvent(editor, &five);
+    EXPECT_EQ(editor->text(), QStringLiteral("15000"));
+    PressKey(editor, Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{602, 15000}}));
+    EXPECT_EQ((*line)->reg(602), 15000);
+    EXPECT_EQ(grid.Model().ValueText(2), QStringLiteral("15000"));
+    EXPECT_FALSE(editor->isVisible());
 }
 
 // On a grid made too low for its rows the editor still lies over its cell
@@ -343,6 +388,58 @@ TEST_F(AlarmPage, TheEditorFollowsItsCellAndTheGrid)
     grid.show();
     EXPECT_TRUE(page.Text1->isVisible());
     EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(cut, 1));
+}
+
+// A grid given another parent with its editor open takes the editor
+// along: to another widget, to no parent (a window of its own, the editor
+// then on its viewport) and back to the page, the editor is the grid's
+// sibling (or on its viewport), hidden while Qt keeps the moved grid
+// hidden, and once the grid is shown again it lies over its cell, on top,
+// with its text; Enter there still writes its row.
+TEST_F(AlarmPage, TheEditorFollowsItsGridToAnotherParent)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();
+    pages::ParameterGrid& grid = *page.MSFlexGrid1;
+    grid.Model().SetValueText(3, QStringLiteral("42"));
+    ClickCell(grid, 3, 1);   // register 603
+    pages::CellEditor* editor = page.Text1;
+    ASSERT_TRUE(editor->isVisible());
+
+    auto* frame = new QWidget(&page);
+    frame->setGeometry(20, 30, grid.width() + 40, grid.height() + 40);
+    frame->show();
+    const struct {
+        const char* what;
+        QWidget* parent;
+        QPoint at;
+    } cases[] = {
+        {"another widget", frame, QPoint(11, 7)},
+        {"no parent", nullptr, QPoint(0, 0)},
+        {"the page again", &page, grid.pos()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.setParent(c.parent);
+        QWidget* home = c.parent ? c.parent : grid.viewport();
+        EXPECT_EQ(editor->parentWidget(), home);
+        EXPECT_EQ(editor->isVisible(), grid.isVisible());
+        grid.move(c.at);
+        grid.show();
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(editor->isVisible());
+        EXPECT_EQ(testsupport::EditorRect(grid), grid.CellRect(3, 1));
+        EXPECT_EQ(editor->mapToGlobal(QPoint(0, 0)),
+                  grid.viewport()->mapToGlobal(grid.CellRect(3, 1).topLeft()));
+        EXPECT_EQ(home->childAt(editor->geometry().center()), editor);
+        EXPECT_EQ(editor->text(), QStringLiteral("42"));
+    }
+
+    (*line)->clearRequests();
+    PressKey(editor, Qt::Key_Return);
+    LetTheLineSettle();
+    EXPECT_EQ(Writes(), (std::vector<std::pair<int, uint16_t>>{{603, 42}}));
+    EXPECT_FALSE(editor->isVisible());
 }
 
 // EditRow, EditCol and PageBuffer outlive the window; a reopen shows fresh

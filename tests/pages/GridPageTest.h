@@ -162,15 +162,14 @@ inline QPoint CentredPlace(const QWidget& page)
     return area.center() - page.rect().center();
 }
 
-// A mouse click on a control as the operator makes it: the press first
-// gives the control the focus when it takes the focus by a click (Qt does
-// that for the window system's own events, not for events sent by hand),
-// then press and release click it.
-inline void Click(QWidget* control)
+// A mouse click on a control as the operator makes it, at a point of the
+// control: the press first gives the control the focus when it takes the
+// focus by a click (Qt does that for the window system's own events, not
+// for events sent by hand), then press and release click it.
+inline void Click(QWidget* control, QPoint at)
 {
     if (control->focusPolicy() & Qt::ClickFocus)
         control->setFocus(Qt::MouseFocusReason);
-    const QPoint at = control->rect().center();
     QMouseEvent press(QEvent::MouseButtonPress, at, control->mapToGlobal(at), Qt::LeftButton,
                       Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(control, &press);
@@ -178,6 +177,9 @@ inline void Click(QWidget* control)
                         Qt::NoButton, Qt::NoModifier);
     QCoreApplication::sendEvent(control, &release);
 }
+
+// The same at the control's centre.
+inline void Click(QWidget* control) { Click(control, control->rect().center()); }
 
 // The same for a cell of a page grid: the grid takes the focus, then the
 // click lands on the cell.
