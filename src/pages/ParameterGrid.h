@@ -107,7 +107,8 @@ private:
     void OnClicked(const QModelIndex& index);
 
     ParameterModel model_;
-    CellEditor* editor_ = nullptr;
+    // Not the grid's child: its parent may delete it first.
+    QPointer<CellEditor> editor_;
     bool editorHiddenWithGrid_ = false;
     int editingRow_ = 0;
     int currentRow_ = 0;
