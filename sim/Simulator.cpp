@@ -39,6 +39,9 @@ constexpr auto kStepInterval = std::chrono::milliseconds(100);
 constexpr auto kLateBy = std::chrono::milliseconds(300);
 // A partial frame older than this is line noise and is dropped.
 constexpr auto kStaleInput = std::chrono::milliseconds(50);
+// A hand-over this late is a pause on the line that a master may rightly take
+// for the end of the answer: the byte timeout less a USB adapter's burst.
+constexpr auto kStalledBy = std::chrono::milliseconds(20);
 constexpr uint8_t kDeviceFailure = 4;
 constexpr size_t kLogLimit = 200000;
 constexpr double kAmbient = 25.0;
@@ -559,6 +562,7 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     // late may reach us only at the hand-over after it, as a busy kernel
     // passes it on late, and is no rush either.
     auto pauseBefore = Clock::duration::zero();
+    bool stalled = false;
     for (size_t i = 0; i < frame.size();) {
         // The characters handed over together: all that have crossed the
         // line by the next burst.
@@ -572,6 +576,7 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         }
         std::this_thread::sleep_until(handOver);
         const auto now = Clock::now();
+        stalled = stalled || now - handOver >= kStalledBy;
         if (!requestSeen && inputWaiting()) {
             requestSeen = true;
             if (i > 0 && now - lastSent < rushedWithin && pauseBefore < rushedWithin)
@@ -584,6 +589,8 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         i = end;
     }
     lineFree_ = lastSent;
+    if (stalled)
+        ++stalled_;
     watchQuiet_ = requestSeen || pauseBefore >= rushedWithin ? Clock::time_point{}
                                                               : lastSent + FrameGap(baud);
 }

@@ -65,6 +65,11 @@
 //   those that have crossed only at those intervals, so that it sees
 //   pauses inside an answer; a request that comes in between two bursts of
 //   a bad answer counts as rushed.
+//   stalledAnswers() counts the paced answers in which this thread handed
+//   characters over 20 ms or more after their time. A machine can wake even
+//   a real-time thread that late (a virtual one most of all), and the pause
+//   it leaves inside an answer is one a master rightly takes for its end; a
+//   test can tell such a call from a fault of the master's by it.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -152,6 +157,7 @@ public:
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
     unsigned rushedRequests() const { return rushed_.load(); }
+    unsigned stalledAnswers() const { return stalled_.load(); }
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
     // with exception 4 and not acted on; 0 for none. Reads are served as
@@ -182,6 +188,7 @@ private:
     std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};
     std::atomic<unsigned> rushed_{0};
+    std::atomic<unsigned> stalled_{0};
 
     int master_ = -1;
     int slaveHold_ = -1;   // keeps the line alive while the station has it closed

@@ -5,6 +5,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <iostream>
 #include <set>
 
 using zc4160sim::Fault;
@@ -163,35 +164,50 @@ TEST_F(LivePoll, AfterAGarbageBurstEveryTickReadsAllThreeBlocks)
     };
     for (const auto& r : rates) {
         SCOPED_TRACE(r.baud);
-        ASSERT_EQ(OpenLink({"1 ", r.baudText, {false, false, true}, "1 "}), 0);
-        line->setPacing(r.baud);
-        testsupport::CallLog log;
-        LogCapture faults("zc4160.modbus");
-        auto ticksBegun = [&] {
-            return std::count_if(log.calls.begin(), log.calls.end(), [](const auto& c) {
-                return c.call == modbus::Call::Read && c.reg == 1;
-            });
-        };
+        // A machine can wake even the simulator's real-time thread tens of
+        // milliseconds late inside an answer, a pause the link rightly takes
+        // for its end; a run in which that happened after the burst proves
+        // nothing either way, and is run again.
+        for (int attempt = 1;; ++attempt) {
+            ASSERT_EQ(OpenLink({"1 ", r.baudText, {false, false, true}, "1 "}), 0);
+            line->setPacing(r.baud);
+            testsupport::CallLog log;
+            LogCapture faults("zc4160.modbus");
+            auto ticksBegun = [&] {
+                return std::count_if(log.calls.begin(), log.calls.end(), [](const auto& c) {
+                    return c.call == modbus::Call::Read && c.reg == 1;
+                });
+            };
 
-        // The poll on its own timer, as the station runs it; the checks run
-        // between two ticks.
-        line->setFault(Fault::Garbage);
-        SwitchLivePoll(true);
-        ASSERT_TRUE(testsupport::RunEventsUntil([&] { return ticksBegun() >= 3; }, 20000));
-        line->setReg(1, r.pv);
-        line->setReg(301, r.pv);
-        line->setFault(Fault::None);
-        const size_t burstEnd = log.calls.size();
-        ASSERT_TRUE(testsupport::RunEventsUntil([&] { return log.calls.size() >= burstEnd + 12; }, 20000));
-        SwitchLivePoll(false);
+            // The poll on its own timer, as the station runs it; the checks run
+            // between two ticks.
+            line->setFault(Fault::Garbage);
+            SwitchLivePoll(true);
+            ASSERT_TRUE(testsupport::RunEventsUntil([&] { return ticksBegun() >= 3; }, 20000));
+            line->setReg(1, r.pv);
+            line->setReg(301, r.pv);
+            line->setFault(Fault::None);
+            const unsigned stallsBefore = line->stalledAnswers();
+            const size_t burstEnd = log.calls.size();
+            ASSERT_TRUE(testsupport::RunEventsUntil(
+                [&] { return log.calls.size() >= burstEnd + 12; }, 20000));
+            SwitchLivePoll(false);
+            if (line->stalledAnswers() != stallsBefore && attempt < 3) {
+                std::cout << "The simulator stalled inside an answer at " << r.baud
+                          << " baud; run again\n";
+                continue;
+            }
 
-        for (size_t i = burstEnd; i < burstEnd + 12; ++i)
-            EXPECT_EQ(log.calls[i].result, modbus::kOk)
-                << "tick " << (i - burstEnd) / 3 << " after the burst, register " << log.calls[i].reg;
-        EXPECT_EQ(StatusValues[0], float(r.pv));
-        EXPECT_EQ(CommandValues[0], float(r.pv) / 10);
-        EXPECT_EQ(line->rushedRequests(), 0u);
-        // Damaged answers and timeouts by turns are one fault per block.
-        EXPECT_EQ(faults.warnings().size(), 3) << faults.warnings().join("\n").toStdString();
+            for (size_t i = burstEnd; i < burstEnd + 12; ++i)
+                EXPECT_EQ(log.calls[i].result, modbus::kOk)
+                    << "tick " << (i - burstEnd) / 3 << " after the burst, register "
+                    << log.calls[i].reg;
+            EXPECT_EQ(StatusValues[0], float(r.pv));
+            EXPECT_EQ(CommandValues[0], float(r.pv) / 10);
+            EXPECT_EQ(line->rushedRequests(), 0u);
+            // Damaged answers and timeouts by turns are one fault per block.
+            EXPECT_EQ(faults.warnings().size(), 3) << faults.warnings().join("\n").toStdString();
+            break;
+        }
     }
 }
