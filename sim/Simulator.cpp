@@ -39,8 +39,10 @@ constexpr auto kStepInterval = std::chrono::milliseconds(100);
 constexpr auto kLateBy = std::chrono::milliseconds(300);
 // A partial frame older than this is line noise and is dropped.
 constexpr auto kStaleInput = std::chrono::milliseconds(50);
-// A hand-over this late is a pause on the line that a master may rightly take
-// for the end of the answer: the byte timeout less a USB adapter's burst.
+// A hand-over this late is a stall of this thread: a sleeping thread is
+// usually late by well under a millisecond, and a pause of the byte timeout
+// less a USB adapter's burst (34 ms) is one a master rightly takes for the
+// end of the answer.
 constexpr auto kStalledBy = std::chrono::milliseconds(20);
 constexpr uint8_t kDeviceFailure = 4;
 constexpr size_t kLogLimit = 200000;
