@@ -118,10 +118,11 @@ void InstallOverviewChart()
         if (auto* chart = ChartOf(w))
             chart->Engine().ClockTick();
     };
+    // A chart key is the chart's alone: F4 must not also open the list
+    // that has the focus. Other keys go on to the control.
     hooks.keyDown = [](ssqx& w, QKeyEvent* event) {
-        if (auto* chart = ChartOf(w))
-            chart->Engine().Form_KeyDown(event->key());
-        return false;   // the control gets the key as well
+        auto* chart = ChartOf(w);
+        return chart && chart->Engine().Form_KeyDown(event->key());
     };
     hooks.unload = [](ssqx& w) {
         if (auto* chart = ChartOf(w)) {

@@ -54,7 +54,8 @@ public:
     void Command8_Click();   // "F7 右移": one page older
 
     // The window's key handler; returns whether the key ran a chart action.
-    // The key is passed on to the control either way.
+    // Such a key is the chart's alone: the window keeps it from the control
+    // with the focus, which gets every other key.
     bool Form_KeyDown(int qtKey);
     // The slider's position notification.
     void OnRulerMove(int position);

@@ -185,11 +185,10 @@ lsqx::lsqx()
     connect(Command26, &QAbstractButton::clicked, this, &lsqx::Command26_Click);
     for (QLabel* label : Label5)
         label->installEventFilter(this);
-    // The engine sees every key before the control with the focus, which
-    // gets it as well.
+    // The engine sees every key before the control with the focus; a key
+    // it acts on goes no further, the others go on to the control.
     keyPreview_ = new forms::KeyPreview(this, [this](QKeyEvent* event) {
-        engine_->Form_KeyDown(event->key());
-        return false;
+        return engine_->Form_KeyDown(event->key());
     });
 
     forms::CentreOnScreen(this);

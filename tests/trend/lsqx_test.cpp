@@ -6,6 +6,7 @@
 #include "platform/basic/numbers.h"
 #include "trend/ChartEngine.h"
 
+#include <QAbstractItemView>
 #include <QSqlDatabase>
 
 using namespace chart;
@@ -242,6 +243,55 @@ TEST_F(HistoryTest, NewLongRowAppendsSixLiveValues)
     for (int k = 0; k < 6; ++k)
         EXPECT_EQ(s.TrendVal[k][242], values[k]);
     EXPECT_EQ(s.TrendVal[6][242], 0);
+}
+
+// A chart key is the chart's alone, whatever control has the keyboard: F4
+// on the overview's port list switches the ruler on without opening the
+// list, and the slider then takes the arrow keys (Right three times and Down
+// at the layout's step of 50: 100). The same in the history window and in
+// the overview loaded again after it. A key the chart does not use still
+// reaches the control.
+TEST_F(HistoryTest, ChartKeysBelongToTheChartWhateverControlHasTheFocus)
+{
+    auto rulerByKeys = [](QWidget* window, QWidget* focus, QSlider* hc, QPushButton* ruler) {
+        window->show();
+        QApplication::setActiveWindow(window);
+        focus->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), focus);
+        PressKey(window, Qt::Key_F4);
+        EXPECT_EQ(ruler->text(), QStringLiteral("F4 复原"));
+        EXPECT_TRUE(hc->isEnabled());
+        EXPECT_EQ(QApplication::focusWidget(), hc);
+        for (int key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return})
+            PressKey(window, key);
+        EXPECT_EQ(hc->value(), 100);
+    };
+    auto onThePortList = [&](ssqx& overview) {
+        SCOPED_TRACE("overview");
+        rulerByKeys(&overview, overview.Combo1, overview.hc, overview.Command5);
+        const bool listOpened = overview.Combo1->view()->isVisible();
+        overview.Combo1->hidePopup();
+        EXPECT_FALSE(listOpened);
+        EXPECT_EQ(overview.Combo1->currentText(), QStringLiteral("1 "));
+        // The ruler off again, Down on the list is the list's.
+        PressKey(&overview, Qt::Key_F4);
+        EXPECT_EQ(overview.Command5->text(), QStringLiteral("F4 标尺"));
+        overview.Combo1->setFocus();
+        PressKey(&overview, Qt::Key_Down);
+        EXPECT_EQ(overview.Combo1->currentText(), QStringLiteral("2 "));
+        overview.Combo1->setCurrentIndex(0);
+    };
+
+    onThePortList(Overview());
+    lsqx& w = OpenHistory();
+    {
+        SCOPED_TRACE("history");
+        rulerByKeys(&w, w.Command1, w.hc, w.Command5);
+        EXPECT_TRUE(forms::IsLoaded<lsqx>());   // Return was the slider's, not "返回"'s
+    }
+    w.Command1->click();
+    ASSERT_TRUE(forms::IsLoaded<ssqx>());
+    onThePortList(Overview());
 }
 
 // The close box is refused and leaves the window as it was: connection,
