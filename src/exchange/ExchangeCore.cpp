@@ -6,11 +6,11 @@
 #include "platform/basic/numbers.h"
 #include "platform/db/RecordSet.h"
 #include "platform/db/Tables.h"
+#include "platform/modbus/modbus_rtu.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <limits>
 
 Q_LOGGING_CATEGORY(lcExchange, "zc4160.exchange")
 
@@ -128,13 +128,36 @@ std::optional<QString> ExportResultText(const SaveResult& result)
 const ImportRecord& ConfigImport() { return kConfigImport; }
 const ImportRecord& CalibrationImport() { return kCalibrationImport; }
 
-QString RecordQuerySql(const ImportRecord& record)
+namespace {
+
+QStringList FieldNamesOf(const ImportRecord& record)
 {
     const db::TableLayout* table = db::FindTable(QString::fromLatin1(record.table));
-    const QStringList names = table ? db::FieldNames(*table) : QStringList();
+    return table ? db::FieldNames(*table) : QStringList();
+}
+
+// A field's value as the log shows it.
+QString ValueText(const QVariant& field)
+{
+    if (field.isNull())
+        return QStringLiteral("nothing");
+    if (field.typeId() == QMetaType::QString || field.typeId() == QMetaType::QByteArray)
+        return u'\'' + field.toString() + u'\'';
+    return field.toString();
+}
+
+} // namespace
+
+QString RecordQuerySql(const ImportRecord& record)
+{
+    const QStringList names = FieldNamesOf(record);
+    const QString table = db::QuotedName(QString::fromLatin1(record.table)) + u'.';
+    QStringList values;
+    for (const QString& name : names.mid(record.firstValueField, record.count))
+        values << table + db::QuotedName(name);
     return QStringLiteral("select %1 from  %2 where %3=?")
-        .arg(db::QuotedNames(names.mid(record.firstValueField, record.count)),
-             db::QuotedName(QString::fromLatin1(record.table)), db::QuotedName(names.value(0)));
+        .arg(values.join(QStringLiteral(", ")), table.chopped(1),
+             table + db::QuotedName(names.value(0)));
 }
 
 std::optional<qint64> RecordNumberOf(const QString& entry)
@@ -146,17 +169,27 @@ std::optional<qint64> RecordNumberOf(const QString& entry)
     return static_cast<qint64>(n);
 }
 
-std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields)
+std::optional<int32_t> RegisterValueOf(const QVariant& field)
+{
+    bool ok = false;
+    const double v = field.isNull() ? 0.0 : field.toDouble(&ok);
+    if (!ok || !std::isfinite(v) || v != std::floor(v) || !modbus::FitsRegister(v))
+        return std::nullopt;
+    return static_cast<int32_t>(v);
+}
+
+std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields, int* refused)
 {
     std::vector<int32_t> values;
     values.reserve(static_cast<size_t>(fields.size()));
     for (const QVariant& field : fields) {
-        bool ok = false;
-        const double v = field.isNull() ? 0.0 : field.toDouble(&ok);
-        if (!ok || !std::isfinite(v) || v != std::floor(v)
-            || v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        const std::optional<int32_t> v = RegisterValueOf(field);
+        if (!v) {
+            if (refused)
+                *refused = static_cast<int>(values.size());
             return std::nullopt;
-        values.push_back(static_cast<int32_t>(v));
+        }
+        values.push_back(*v);
     }
     return values;
 }
@@ -185,7 +218,15 @@ std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
     for (int i = 0; i < record.count; ++i)
         fields << rs.Field(i);
     rs.Close();
-    return WholeValues(fields);
+    int refused = 0;
+    auto values = WholeValues(fields, &refused);
+    if (!values)
+        qCWarning(lcExchange, "%s: record %lld is not imported: its field \"%s\" (register %d) "
+                              "holds %s, which is no value a register can be written with",
+                  record.what, static_cast<long long>(*number),
+                  qUtf8Printable(FieldNamesOf(record).value(record.firstValueField + refused)),
+                  record.firstRegister + refused, qUtf8Printable(ValueText(fields.value(refused))));
+    return values;
 }
 
 WriteRun::WriteRun(int32_t firstRegister, int count)

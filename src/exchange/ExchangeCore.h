@@ -98,10 +98,13 @@ struct ImportRecord {
 const ImportRecord& ConfigImport();
 const ImportRecord& CalibrationImport();
 
-// "select "1", "2", … "161" from  "CONF" where "C_ID"=?": the values the
-// import writes, by their field names, of the record with the number bound
-// as a value; the key is the table's field 0. Every name is quoted, as in
-// all the station's SQL.
+// "select "CONF"."1", … "CONF"."161" from  "CONF" where "CONF"."C_ID"=?":
+// the values the import writes, by their field names, of the record with
+// the number bound as a value; the key is the table's field 0. Every name is
+// quoted, as in all the station's SQL, and carries its table: SQLite reads a
+// lone quoted name that the table lacks as a text where it is allowed to,
+// but never a qualified one, so a missing field is an error on every
+// connection.
 QString RecordQuerySql(const ImportRecord& record);
 
 // The record number of the operator's entry: its leading number when that
@@ -110,16 +113,24 @@ QString RecordQuerySql(const ImportRecord& record);
 // records from 1) or with a fraction ("2.5"): such an entry finds no record.
 std::optional<qint64> RecordNumberOf(const QString& entry);
 
-// The values when every field is present and a whole number that fits 32
-// bits; nothing otherwise.
-std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields);
+// A record's field as the value its register is written with: a whole
+// number that a register write carries (modbus::FitsRegister, the rule the
+// write itself applies). Nothing for an empty field, a text that is no
+// number, a fraction or a number beyond the register.
+std::optional<int32_t> RegisterValueOf(const QVariant& field);
+
+// The values when every field is a register value; nothing otherwise, and
+// then the position of the first field that is not in refused, when given.
+// A record made of such values is written whole or not at all.
+std::optional<std::vector<int32_t>> WholeValues(const QVariantList& fields,
+                                                int* refused = nullptr);
 
 // The record's values on the named connection, when the record is there and
-// whole; nothing when there is no number, no such record, or a value that
-// is empty or not whole. A query the database refuses (the table gone, or
-// without its key or a field the import writes) finds nothing too and goes
-// to fault, when given. The table's other fields, and the order of its
-// fields, do not matter.
+// whole; nothing when there is no number, no such record, or a field that is
+// no register value, which is logged with the field's name and value. A
+// query the database refuses (the table gone, or without its key or a field
+// the import writes) finds nothing too and goes to fault, when given. The
+// table's other fields, and the order of its fields, do not matter.
 std::optional<std::vector<int32_t>> FindWholeRecord(const QString& connection,
                                                     const ImportRecord& record,
                                                     std::optional<qint64> number,

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QtGlobal>
 #include <cstring>
+#include <gtest/gtest.h>
 
 class LogCapture {
 public:
@@ -23,6 +24,18 @@ public:
     }
     const QStringList& warnings() const { return warnings_; }
     const QStringList& infos() const { return infos_; }
+
+    // Whether warning i (counted from the end when negative: -1 is the last)
+    // was logged and contains part; a failure shows every warning logged.
+    ::testing::AssertionResult Warned(qsizetype i, const QString& part) const
+    {
+        const qsizetype at = i < 0 ? warnings_.size() + i : i;
+        if (at >= 0 && at < warnings_.size() && warnings_[at].contains(part))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure()
+               << "no warning " << i << " containing \"" << part.toStdString() << "\" among "
+               << warnings_.size() << ":\n" << warnings_.join(u'\n').toStdString();
+    }
 
 private:
     static LogCapture*& current()

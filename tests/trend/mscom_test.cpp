@@ -428,7 +428,7 @@ TEST_F(RecorderTest, ARowThatCannotBeStoredLeavesTheHead)
     EXPECT_EQ(heads(), (QVariantList{10, 10, 1, 1}));   // the long ring goes on
     EXPECT_TRUE(NewShortRec);                            // the live chart goes on
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
-    EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("refused")));
+    EXPECT_TRUE(log.Warned(0, QStringLiteral("refused")));
 
     t.exec(QStringLiteral("drop trigger refuse"));
     tickAfter(1000);

@@ -314,7 +314,7 @@ int32_t DoWrite(int32_t port, int32_t station, int32_t reg, int32_t value)
     // A value beyond 16 bits is refused rather than sent wrapped: SV1 typed
     // as 99999 goes out as 999990, which wrapped would reach the controller
     // as 16950.
-    if (!SafeRequest(station, reg, 1) || value < -32768 || value > 65535)
+    if (!SafeRequest(station, reg, 1) || !FitsRegister(value))
         return kUnsafe;
     if (c->lineLost && !Reconnect(*c))
         return kPortNotOpen;

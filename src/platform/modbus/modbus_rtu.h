@@ -22,6 +22,17 @@ enum Result : int32_t {
     kDamaged = -3,
     kUnsafe = -4,
 };
+
+// What one register write carries: the 16 bits of a register, given as a
+// signed or an unsigned number. Set_4X_D1 refuses any other value (kUnsafe)
+// rather than send it wrapped; whoever must know beforehand whether a whole
+// set of values can be written asks the same rule.
+inline constexpr int32_t kMinRegisterValue = -32768;
+inline constexpr int32_t kMaxRegisterValue = 65535;
+constexpr bool FitsRegister(double value)
+{
+    return value >= kMinRegisterValue && value <= kMaxRegisterValue;
+}
 } // namespace modbus
 
 // port 1..20 is /dev/ttyS<port-1> unless ZC4160_PORT<port> names a device;
