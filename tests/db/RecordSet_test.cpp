@@ -5,6 +5,7 @@
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <optional>
 #include <set>
 
 namespace {
@@ -116,6 +117,59 @@ TEST_F(RecordSetTest, AddedRecordShowsItsNumberAndTextIsBoundVerbatim)
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[1][1].toString(), name);
     EXPECT_EQ(rows[1][195].toInt(), -32768);
+}
+
+// A table that another program rebuilt without its integer key ("create
+// table ... as select") numbers no record itself: a record added there gets
+// the number after the highest, stored with its values in one step, and one
+// that cannot be numbered is not stored at all.
+TEST_F(RecordSetTest, ARecordAddedToATableWithoutItsKeyGetsTheNextNumberOrIsNotStored)
+{
+    struct Table {
+        const char* name;
+        const char* key;
+        int valueField;
+    };
+    for (const Table& tb : {Table{"CONF", "C_ID", db::conf::FirstValue},
+                            Table{"Calibration", "ID", db::cali::FirstValue}}) {
+        SCOPED_TRACE(tb.name);
+        const QString table = QString::fromLatin1(tb.name);
+        const QString key = QString::fromLatin1(tb.key);
+        auto add = [&](int value) -> std::optional<qint64> {
+            EXPECT_TRUE(rs->Open(QStringLiteral("select * from  ") + table));
+            EXPECT_TRUE(rs->AddNew());
+            EXPECT_TRUE(rs->SetField(tb.valueField, value));
+            const bool stored = rs->Update();
+            const qint64 number = rs->Field(0).toLongLong();
+            rs->Close();
+            return stored ? std::optional(number) : std::nullopt;
+        };
+        auto numberOf = [&](int value) {
+            return t.rows(QStringLiteral("select \"%1\" from \"%2\" where \"%3\"=?")
+                              .arg(key, table, db::FieldNames(*db::FindTable(table))[tb.valueField]),
+                          {value});
+        };
+        EXPECT_EQ(add(10), 1);
+        EXPECT_EQ(add(20), 2);
+        t.exec(QStringLiteral("create table rebuilt as select * from \"%1\"").arg(table));
+        t.exec(QStringLiteral("drop table \"%1\"").arg(table));
+        t.exec(QStringLiteral("alter table rebuilt rename to \"%1\"").arg(table));
+        EXPECT_EQ(add(30), 3);
+        EXPECT_EQ(add(40), 4);
+        EXPECT_EQ(numberOf(30), (std::vector<QVariantList>{{3}}));
+        EXPECT_EQ(numberOf(40), (std::vector<QVariantList>{{4}}));
+
+        // A table that takes the number away again: nothing is stored.
+        t.exec(QStringLiteral("create trigger unnumbered after update of \"%2\" on \"%1\" begin "
+                              "update \"%1\" set \"%2\"=NULL where rowid=new.rowid; end")
+                   .arg(table, key));
+        EXPECT_FALSE(add(50));
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("no number"))) << rs->LastError().toStdString();
+        EXPECT_TRUE(numberOf(50).empty());
+        EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)), 4);
+        t.exec(QStringLiteral("drop trigger unnumbered"));
+        EXPECT_EQ(add(60), 5);
+    }
 }
 
 TEST_F(RecordSetTest, SinglesReadBackAsTheSingleTheyAre)

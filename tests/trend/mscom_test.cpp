@@ -380,6 +380,30 @@ TEST_F(RecorderTest, RecordsGoIntoTheirFieldsByNameWhateverTheTableIsLike)
         EXPECT_TRUE(log.warnings()[0].contains(QStringLiteral("no such column: ")
                                                + QString::fromLatin1(r.dropped)))
             << log.warnings()[0].toStdString();
+
+        // Without its integer key: the record takes the next number; where
+        // the table will not keep a number, the export fails and says so.
+        names.append(QString::fromLatin1(r.dropped));
+        t.rebuild(table, names, QString());
+        *r.flag = true;
+        tickAfter(100);
+        ASSERT_EQ(r.result->outcome, SaveOutcome::Stored);
+        EXPECT_EQ(r.result->recordNumber, 2);
+        EXPECT_EQ(t.scalar(QStringLiteral("select \"%1\" from \"%2\" where \"%3\"=%4")
+                               .arg(key, table, QLatin1String(r.lastValue))
+                               .arg(r.lastRegister)
+                           + QStringLiteral(" order by rowid desc limit 1")),
+                  2);
+        t.exec(QStringLiteral("create trigger unnumbered after update of \"%2\" on \"%1\" begin "
+                              "update \"%1\" set \"%2\"=NULL where rowid=new.rowid; end")
+                   .arg(table, key));
+        *r.flag = true;
+        tickAfter(100);
+        EXPECT_EQ(r.result->outcome, SaveOutcome::Failed);
+        EXPECT_EQ(count(r.table), 2);
+        ASSERT_EQ(log.warnings().size(), 2) << log.warnings().join(u'\n').toStdString();
+        EXPECT_TRUE(log.Warned(1, QStringLiteral("no number")));
+        t.exec(QStringLiteral("drop trigger unnumbered"));
     }
 }
 

@@ -122,7 +122,7 @@ bool RecordSet::Open(const QString& sql, const QVariantList& binds)
 
     QString text = sql;
     table_.clear();
-    keyedByFirst_ = false;
+    keyedByFirst_ = numberedByDatabase_ = false;
     const QRegularExpressionMatch m = WritableSelect().match(sql);
     if (m.hasMatch()) {
         // The rowid rides along in front so a visited row can be changed in
@@ -133,6 +133,7 @@ bool RecordSet::Open(const QString& sql, const QVariantList& binds)
         if (const TableLayout* layout = FindTable(table_)) {
             const FieldType first = layout->runs[0].type;
             keyedByFirst_ = first == FieldType::RingId || first == FieldType::RecordNumber;
+            numberedByDatabase_ = first == FieldType::RecordNumber;
         }
     }
     QSqlQuery* q = Exec(text, binds);
@@ -312,9 +313,17 @@ bool RecordSet::Update()
                   .arg(QuotedName(table_), columns.join(QStringLiteral("=?,")));
         values << rows_[current_].rowid;
     }
-    QSqlQuery* prepared = Exec(sql, values);
-    if (!prepared)
+    // A new record that the database numbers is stored together with its
+    // number or not at all.
+    const bool numbering = adding_ && numberedByDatabase_ && !changed_[0];
+    if (numbering && !Run(QStringLiteral("SAVEPOINT new_record"), {}))
         return false;
+    QSqlQuery* prepared = Exec(sql, values);
+    if (!prepared) {
+        if (numbering)
+            EndSavepoint(false);
+        return false;
+    }
     QSqlQuery& q = *prepared;
     if (!adding_ && q.numRowsAffected() != 1) {
         q.finish();
@@ -324,10 +333,16 @@ bool RecordSet::Update()
         Row row;
         row.rowid = q.lastInsertId().toLongLong();
         row.values = edit_;
-        // The database gave the key: the new row shows it, as a read would.
-        if (keyedByFirst_ && !changed_[0])
-            row.values[0] = row.rowid;
         q.finish();
+        if (numbering) {
+            const std::optional<qint64> number = NumberNewRecord(row.rowid);
+            if (!EndSavepoint(number.has_value()) || !number)
+                return false;
+            row.values[0] = *number;
+        } else if (keyedByFirst_ && !changed_[0]) {
+            // The database gave the key: the new row shows it, as a read would.
+            row.values[0] = row.rowid;
+        }
         // The new row ends the set and stays current: rows of the query
         // not visited yet are dropped rather than all read (adding a record
         // to a large table must not read the table).
@@ -342,6 +357,56 @@ bool RecordSet::Update()
     }
     CancelUpdate();
     return true;
+}
+
+bool RecordSet::Run(const QString& sql, const QVariantList& binds)
+{
+    QSqlQuery* q = Exec(sql, binds);
+    if (q)
+        q->finish();
+    return q != nullptr;
+}
+
+std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
+{
+    // The table numbers its records through field 0, its integer key, which
+    // is the row's own id. A table that another program rebuilt without
+    // that key has stored the row with field 0 empty, and no number would
+    // ever find it again: it takes the number after the highest instead.
+    const QString key = QuotedName(names_[0]);
+    const QString table = QuotedName(table_);
+    if (!Run(QStringLiteral("UPDATE %1 SET %2=(SELECT ifnull(max(%2), 0) + 1 FROM %1) "
+                            "WHERE rowid=? AND %2 IS NULL")
+                 .arg(table, key),
+             {rowid}))
+        return std::nullopt;
+    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid=?").arg(table, key), {rowid});
+    if (!q)
+        return std::nullopt;
+    const QVariant number = q->next() ? q->value(0) : QVariant();
+    q->finish();
+    bool whole = false;
+    const qint64 n = number.toLongLong(&whole);
+    if (number.isNull() || !whole || n < 1) {
+        Fail(QStringLiteral("the new record of %1 has no number in %2 (%3)")
+                 .arg(table_, names_[0], number.isNull() ? QStringLiteral("empty") : number.toString()));
+        return std::nullopt;
+    }
+    return n;
+}
+
+bool RecordSet::EndSavepoint(bool keep)
+{
+    if (keep)
+        return Run(QStringLiteral("RELEASE new_record"), {});
+    // Undone as a whole; the error that got here stays the one told.
+    const QString error = error_;
+    const QSqlError sqlError = sqlError_;
+    Run(QStringLiteral("ROLLBACK TO new_record"), {});
+    Run(QStringLiteral("RELEASE new_record"), {});
+    error_ = error;
+    sqlError_ = sqlError;
+    return false;
 }
 
 SqlPart RangeTest(const QString& field, qint64 bound1, qint64 bound2, bool negated)

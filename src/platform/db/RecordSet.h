@@ -29,6 +29,7 @@
 #include <QVariantList>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace db {
@@ -68,8 +69,11 @@ public:
     bool AddNew();
     // Stores the current row: adds the new row, or changes the visited row
     // in place. An added row becomes the last row of the set and stays
-    // current; rows of the query not visited before are then left out. On failure the pending values stay until CancelUpdate,
-    // Close or the next AddNew.
+    // current; rows of the query not visited before are then left out. On
+    // failure the pending values stay until CancelUpdate, Close or the next
+    // AddNew. A record of a table whose database numbers them (CONF,
+    // Calibration) is stored with its number in field 0 or not at all, also
+    // where another program rebuilt the table without its key.
     bool Update();
     void CancelUpdate();
 
@@ -89,6 +93,14 @@ private:
     QSqlQuery* Prepared(const QString& sql);
     void Forget(const QString& sql);
     QSqlQuery* Exec(const QString& sql, const QVariantList& binds);
+    // Runs a statement that returns no rows.
+    bool Run(const QString& sql, const QVariantList& binds);
+    // The number of the record just added with the given row id: the one
+    // the database gave it, or, in a table without its integer key, the
+    // next after the highest, given now. Nothing when it has none.
+    std::optional<qint64> NumberNewRecord(qint64 rowid);
+    // Ends the savepoint of an added record: kept, or undone with all it did.
+    bool EndSavepoint(bool keep);
     bool FetchOne();
     bool Fail(const QSqlQuery& q);
     bool Fail(const QString& text);
@@ -102,6 +114,7 @@ private:
     bool exhausted_ = true;
     QString table_;           // empty where the set cannot be written back
     bool keyedByFirst_ = false;   // field 0 is the table's integer key
+    bool numberedByDatabase_ = false;   // ... and the database gives it
     std::vector<QString> names_;
     std::vector<Row> rows_;
     size_t current_ = 0;
