@@ -5,7 +5,11 @@
 #include "trend/ChartProfile.h"
 #include "trend/TrendWindow.h"
 
+#include <QSqlError>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <array>
+#include <memory>
 #include <vector>
 
 using namespace chart;
@@ -178,6 +182,73 @@ TEST(TrendWindow, HistoryWindowReadsTheLongRing)
     w.LiveLoad();
     EXPECT_EQ(s.HeadId, 500);
     EXPECT_EQ(LoadedIds(s, 241), Ids({{260, 500}}));
+}
+
+// Another program rebuilds the rings and the heads with their fields in
+// reverse order under the open chart windows: a window reads them by name,
+// so its next load shows the same rows with the same values.
+TEST(TrendWindow, RingsRebuiltInAnotherOrderUnderAnOpenWindowLoadTheSameRows)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("rings.db"));
+    RingFixture ring(file);
+    ring.WriteRing(QStringLiteral("pv_data"), 300, 300, kNoon);
+    ring.WriteRing(QStringLiteral("Lpv_wdjl"), 400, 400, kNoon, 10);
+    ring.SetHeads(300, 400);
+
+    struct Window {
+        const ChartProfile& chart;
+        int head;
+        ChartState s;
+        std::unique_ptr<TrendWindow> w;
+    };
+    Window windows[] = {{kOverviewChart, 300, {}, nullptr}, {kHistoryChart, 400, {}, nullptr}};
+    auto loaded = [](const ChartState& s) {
+        std::vector<std::array<float, 3>> samples;   // age, 50, id
+        for (int j = 1; j <= 241; ++j)
+            samples.push_back({s.TrendVal[0][j], s.TrendVal[1][j], s.TrendVal[7][j]});
+        return samples;
+    };
+    std::vector<std::array<float, 3>> before[2];
+    for (int i = 0; i < 2; ++i) {
+        Window& win = windows[i];
+        win.w = std::make_unique<TrendWindow>(win.s, win.chart);
+        win.w->SetDatabase(ring.Database());
+        win.w->LiveLoad();
+        ASSERT_EQ(win.s.HeadId, win.head);
+        before[i] = loaded(win.s);
+        ASSERT_EQ(before[i].back(), (std::array<float, 3>{0, 50, float(win.head)}));
+    }
+
+    {
+        QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                       QStringLiteral("rebuilder"));
+        other.setDatabaseName(file);
+        ASSERT_TRUE(other.open());
+        for (const char* table : {"pv_data", "Lpv_wdjl", "sl_void"}) {
+            QSqlQuery q(other);
+            QStringList fields;
+            q.exec(QStringLiteral("pragma table_info(%1)").arg(QLatin1String(table)));
+            while (q.next())
+                fields.prepend(q.value(1).toString());
+            const QString name = QLatin1String(table);
+            for (const QString& sql :
+                 {QStringLiteral("create table rebuilt as select %1 from %2").arg(fields.join(u','), name),
+                  QStringLiteral("drop table %1").arg(name),
+                  QStringLiteral("alter table rebuilt rename to %1").arg(name)})
+                ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+        }
+        other.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("rebuilder"));
+
+    for (int i = 0; i < 2; ++i) {
+        Window& win = windows[i];
+        SCOPED_TRACE(win.head);
+        win.w->LiveLoad();
+        EXPECT_EQ(win.s.HeadId, win.head);
+        EXPECT_EQ(loaded(win.s), before[i]);
+    }
 }
 
 TEST(TrendWindow, ReloadComesAtOrPastThePointOfTheZoomLevel)
