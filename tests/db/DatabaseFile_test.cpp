@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -235,6 +236,39 @@ TEST(DatabaseConnection, NamedPerOwnerWithWalAndBusyTimeout)
     }
     db::CloseConnection(QStringLiteral("test-a"));
     db::CloseConnection(QStringLiteral("test-b"));
+}
+
+// A connection that reads a quoted name it lacks as a text (here: switched
+// back to it) is told by the check, in one line until it is right again.
+TEST(DatabaseConnection, TheQuotedNameCheckTellsAConnectionThatReadsThemAsTexts)
+{
+    TempDatabase t;
+    const QString name = QStringLiteral("test-names");
+    LogCapture log("zc4160.db");
+    {
+        QSqlDatabase d = db::OpenConnection(name);
+        ASSERT_TRUE(d.isOpen());
+        sqlite3* handle = db::NativeHandle(d);
+        ASSERT_NE(handle, nullptr);
+        auto namesAsTexts = [&](int on) {
+            EXPECT_EQ(sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, on, nullptr), SQLITE_OK);
+        };
+        EXPECT_TRUE(db::QuotedNamesAreNames(d));
+        namesAsTexts(1);
+        EXPECT_FALSE(db::QuotedNamesAreNames(d));
+        EXPECT_FALSE(db::QuotedNamesAreNames(d));
+        ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
+        EXPECT_TRUE(log.Warned(0, name));
+        namesAsTexts(0);
+        EXPECT_TRUE(db::QuotedNamesAreNames(d));
+        namesAsTexts(1);
+        EXPECT_FALSE(db::QuotedNamesAreNames(d));
+        EXPECT_EQ(log.warnings().size(), 2);
+        namesAsTexts(0);
+        EXPECT_TRUE(db::QuotedNamesAreNames(d));
+        EXPECT_EQ(db::NativeHandle(QSqlDatabase()), nullptr);
+    }
+    db::CloseConnection(name);
 }
 
 TEST(DatabaseConnection, PathsWithBlanksAndUriSignsName)

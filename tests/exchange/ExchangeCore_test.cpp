@@ -11,13 +11,16 @@
 #include "exchange/RecordGrid.h"
 #include "platform/basic/daynumbers.h"
 #include "platform/basic/numbers.h"
+#include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
 #include "platform/modbus/modbus_rtu.h"
 #include "trend/mscom.h"
 
+#include <QSqlQuery>
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <sqlite3.h>
 #include <vector>
 
 using namespace exchange;
@@ -441,6 +444,34 @@ TEST_F(ImportRecordsTest, TheRecordIsReadByItsFieldNamesWhateverShapeTheTableHas
         }
         t.rebuild(table, names, names[0]);
     }
+}
+
+// Where a connection reads a lone quoted name that the table lacks as a
+// text (the switch-off did not take), the lookup still refuses a table
+// without a field it writes: its names carry their table.
+TEST_F(ImportRecordsTest, AMissingFieldIsRefusedEvenWhereNamesReadAsTexts)
+{
+    StoreConf(1);
+    QStringList names = Names("CONF");
+    t.keep(QStringLiteral("CONF"));
+    names.removeOne(QStringLiteral("100"));
+    t.rebuild(QStringLiteral("CONF"), names, names[0]);
+    const QSqlDatabase d = QSqlDatabase::database(kWindow, false);
+    sqlite3* handle = db::NativeHandle(d);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 1, nullptr), SQLITE_OK);
+    QSqlQuery q(d);
+    ASSERT_TRUE(q.exec(QStringLiteral("select \"100\" from \"CONF\"")) && q.next());
+    EXPECT_EQ(q.value(0), QVariant(QStringLiteral("100")));   // as a text
+    q.finish();
+
+    QueryFault fault(QStringLiteral("test: a query of CONF"));
+    LogCapture log("zc4160.exchange");
+    EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 1, &fault));
+    EXPECT_TRUE(log.Warned(0, QStringLiteral("no such column: CONF.100")));
+    ASSERT_EQ(sqlite3_db_config(handle, SQLITE_DBCONFIG_DQS_DML, 0, nullptr), SQLITE_OK);
+    t.rebuild(QStringLiteral("CONF"), Names("CONF"), names[0]);
+    EXPECT_TRUE(FindWholeRecord(kWindow, ConfigImport(), 1, &fault));
 }
 
 // Another program rebuilds CONF without a field and back again, six times,

@@ -60,19 +60,42 @@ void MendJournalFiles(const QString& path)
 // lacks as a text of that name: a query of a table rebuilt without its
 // field "100" would give every record the value 100 there. The station
 // quotes every name and means a name: one that is not there is an error.
+// Whether it took is for QuotedNamesAreNames to tell.
 void NamesAreNeverTexts(const QSqlDatabase& d)
 {
-    const QVariant handle = d.driver()->handle();
-    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3* connection = *static_cast<sqlite3* const*>(handle.constData());
-    if (!connection)
-        return;
-    sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
-    sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    if (sqlite3* connection = NativeHandle(d)) {
+        sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+        sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    }
 }
 
 } // namespace
+
+sqlite3* NativeHandle(const QSqlDatabase& d)
+{
+    if (!d.isOpen() || !d.driver())
+        return nullptr;
+    const QVariant handle = d.driver()->handle();
+    if (qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+bool QuotedNamesAreNames(const QSqlDatabase& d)
+{
+    // Asked of the connection itself: a name no table has, alone, where a
+    // text may stand.
+    QSqlQuery probe(d);
+    const bool names = !probe.exec(QStringLiteral("select \"zc4160 no such name\""));
+    static bool faulty = false;
+    if (!names && !faulty)
+        qCWarning(lcDb, "the connection %s reads a quoted name that the file lacks as a text, "
+                        "so a field missing from a table would read as its own name; the "
+                        "imports still refuse such a table",
+                  qUtf8Printable(d.connectionName()));
+    faulty = !names;
+    return names;
+}
 
 QString DatabasePath()
 {
@@ -182,6 +205,7 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     if (!d.open())
         return d;
     NamesAreNeverTexts(d);
+    QuotedNamesAreNames(d);
     QSqlQuery q(d);
     // WAL lets the windows read while the recorder writes; NORMAL sync in
     // WAL keeps every committed row across a crash of the process.

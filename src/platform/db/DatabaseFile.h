@@ -12,6 +12,8 @@
 
 Q_DECLARE_LOGGING_CATEGORY(lcDb)
 
+struct sqlite3;
+
 namespace db {
 
 // $ZC4160_DB, else $XDG_DATA_HOME/Lumo/Rdatabj.db (~/.local/share/... when
@@ -81,6 +83,17 @@ private:
     SteadyClock clock_;
     qint64 last_ = 0;
 };
+
+// The SQLite connection under an open connection; null for any other.
+sqlite3* NativeHandle(const QSqlDatabase& d);
+
+// Whether a quoted name that the file lacks is an error on the connection,
+// as the station's SQL needs: SQLite, for old programs' sake, can read such
+// a name as a text of that name. Every connection is opened with that
+// reading switched off and checked here; one where it did not take is
+// logged, once until a check finds it taken again. The imports name their
+// fields with their table as well, which is never read as a text.
+bool QuotedNamesAreNames(const QSqlDatabase& d);
 
 // Closes and removes the owner's connection.
 void CloseConnection(const QString& owner);
