@@ -646,6 +646,7 @@ TEST_F(ExchangeLinkTest, ImportWritesEveryValueInOrderAndTellsTheFirstFailure)
     EXPECT_EQ(steps.percent[0], QStringLiteral("0.00%"));
     EXPECT_EQ(steps.percent[1], QStringLiteral("0.63%"));
     EXPECT_EQ(steps.percent[160], QStringLiteral("100.00%"));
+    ASSERT_EQ(steps.last.size(), 161u);
     EXPECT_EQ(std::count(steps.last.begin(), steps.last.end(), true), 1);
     EXPECT_TRUE(steps.last.back());
 
@@ -675,6 +676,7 @@ TEST_F(ExchangeLinkTest, ANoAnswerIsSentOnceMoreAndOnlyTheRepeatCounts)
         ASSERT_EQ(requests.size(), c.requests);
         EXPECT_EQ(requests[0], requests[1]);
         EXPECT_EQ(requests.back(), (Req{1, 6, 24617, 141}));
+        ASSERT_EQ(steps.percent.size(), 42u);
         EXPECT_EQ(steps.percent[1], QStringLiteral("2.44%"));
         EXPECT_EQ(steps.percent.back(), QStringLiteral("100.00%"));
     }
