@@ -9,10 +9,11 @@
 // opener again.
 //
 // "导入" is enabled only while the last query of this opening found a
-// record whose values are all present whole numbers, and never while a run
-// lasts: it cannot write zeros, a record of an earlier opening, a record
-// the grid does not show, or start a run inside a run. The end text says
-// " DOWN OK" only when every write was sent and succeeded.
+// record whose values a register can each be written with, and never while
+// a run lasts: it cannot write zeros, half a record, a record of an earlier
+// opening, a record the grid does not show, or start a run inside a run.
+// The end text says " DOWN OK" only when every write was sent and
+// succeeded.
 //
 // The record is read by its fields' names, so a table rebuilt by another
 // program in another order imports the same values; one rebuilt without
