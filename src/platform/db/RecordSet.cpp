@@ -397,9 +397,10 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
 
 bool RecordSet::EndSavepoint(bool keep)
 {
-    if (keep)
-        return Run(QStringLiteral("RELEASE new_record"), {});
-    // Undone as a whole; the error that got here stays the one told.
+    if (keep && Run(QStringLiteral("RELEASE new_record"), {}))
+        return true;
+    // Undone as a whole, also where the release failed; the error that got
+    // here stays the one told.
     const QString error = error_;
     const QSqlError sqlError = sqlError_;
     Run(QStringLiteral("ROLLBACK TO new_record"), {});
