@@ -46,6 +46,7 @@ constexpr auto kStaleInput = std::chrono::milliseconds(50);
 constexpr auto kStalledBy = std::chrono::milliseconds(20);
 constexpr uint8_t kDeviceFailure = 4;
 constexpr size_t kLogLimit = 200000;
+constexpr size_t kStallLimit = 1000;
 constexpr double kAmbient = 25.0;
 constexpr double kProcessGain = 10.0;      // PV rises 10 units per % of output
 constexpr double kProcessSeconds = 5.0;    // time constant of the process
@@ -302,6 +303,15 @@ bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
 }
 
+std::optional<std::chrono::microseconds> Simulator::stallInAnswerTo(uint64_t request) const
+{
+    std::lock_guard lock(mutex_);
+    for (const StalledAnswer& s : stalls_)
+        if (s.request == request)
+            return s.longestPause;
+    return std::nullopt;
+}
+
 bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(mutex_);
@@ -416,6 +426,7 @@ bool Simulator::takeFrame()
     input_.erase(input_.begin(), input_.begin() + ptrdiff_t(length));
 
     Request r;
+    uint64_t number = 0;
     r.station = frame[0];
     r.function = frame[1];
     if (frame.size() >= 8) {
@@ -428,9 +439,10 @@ bool Simulator::takeFrame()
         if (log_.size() >= kLogLimit)
             log_.erase(log_.begin(), log_.begin() + ptrdiff_t(kLogLimit / 2));
         log_.push_back(r);
+        number = ++taken_;
         changed_.notify_all();
     }
-    answer(frame, length);
+    answer(frame, length, number);
     {
         std::lock_guard lock(mutex_);
         ++handled_;
@@ -439,7 +451,7 @@ bool Simulator::takeFrame()
     return true;
 }
 
-void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
+void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize, uint64_t number)
 {
     const int station = request[0];
     const Fault fault = fault_.load();
@@ -519,10 +531,10 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
         if (CrcMatches(rsp, rsp.size()))
             rsp.back() ^= 0x5A;
     }
-    send(std::move(rsp), requestSize, fault);
+    send(std::move(rsp), requestSize, fault, number);
 }
 
-void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault)
+void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault, uint64_t number)
 {
     if (master_ < 0)
         return;
@@ -564,6 +576,7 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     // late may reach us only at the hand-over after it, as a busy kernel
     // passes it on late, and is no rush either.
     auto pauseBefore = Clock::duration::zero();
+    auto longestPause = Clock::duration::zero();
     bool stalled = false;
     for (size_t i = 0; i < frame.size();) {
         // The characters handed over together: all that have crossed the
@@ -584,15 +597,22 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
             if (i > 0 && now - lastSent < rushedWithin && pauseBefore < rushedWithin)
                 ++rushed_;
         }
-        if (i > 0)
+        if (i > 0) {
             pauseBefore = now - lastSent;
+            longestPause = std::max(longestPause, pauseBefore);
+        }
         lastSent = now;
         [[maybe_unused]] auto n = ::write(master_, &frame[i], end - i);
         i = end;
     }
     lineFree_ = lastSent;
-    if (stalled)
+    if (stalled) {
         ++stalled_;
+        std::lock_guard lock(mutex_);
+        if (stalls_.size() >= kStallLimit)
+            stalls_.pop_front();
+        stalls_.push_back({number, std::chrono::duration_cast<std::chrono::microseconds>(longestPause)});
+    }
     watchQuiet_ = requestSeen || pauseBefore >= rushedWithin ? Clock::time_point{}
                                                               : lastSent + FrameGap(baud);
 }

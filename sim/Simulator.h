@@ -30,7 +30,9 @@
 //   fault and whichever station it was for: station, function, the first
 //   register (read) or the register (write), the count (read) or the value
 //   (write). Damaged frames are not logged. The log keeps the latest
-//   200000 frames at most.
+//   200000 frames at most. The frames with a sound CRC are numbered from 1
+//   in the order they arrived since start (clearRequests does not number
+//   them anew): request n is the one waitForHandled(n) waits for.
 // - Faults (setFault, applied before it returns): NoAnswer stays silent,
 //   DamagedCrc answers with a broken CRC, Exception answers exception 4
 //   (device failure), OtherStation answers correctly but as the next station
@@ -65,11 +67,18 @@
 //   those that have crossed only at those intervals, so that it sees
 //   pauses inside an answer; a request that comes in between two bursts of
 //   a bad answer counts as rushed.
-//   stalledAnswers() counts the paced answers in which this thread handed
-//   characters over 20 ms or more after their time. A machine can wake even
-//   a real-time thread that late (a virtual one most of all), and the pause
-//   it leaves inside an answer is one a master rightly takes for its end; a
-//   test can tell such a call from a fault of the master's by it.
+//   A paced answer stalled where this thread handed characters over 20 ms
+//   or more after their time: a machine can wake even a real-time thread
+//   that late (a virtual one most of all). stalledAnswers() counts those
+//   answers. stallInAnswerTo(n) gives, for a stalled answer to request n,
+//   the longest pause between two hand-overs inside it: the silence the
+//   master saw in the middle of that answer (between two bursts, the burst
+//   interval included); nothing where that answer did not stall, or was
+//   never sent. A pause as long as the master's byte timeout is one it
+//   rightly takes for the end of the answer, so a test can tell a call that
+//   failed on such a pause from a fault of the master's. The figure is kept
+//   once the answer has gone out (waitForHandled), for the latest 1000
+//   stalled answers.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -85,6 +94,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <random>
@@ -158,6 +168,7 @@ public:
     void setPacing(int baud) { pacingBaud_.store(baud); }
     unsigned rushedRequests() const { return rushed_.load(); }
     unsigned stalledAnswers() const { return stalled_.load(); }
+    std::optional<std::chrono::microseconds> stallInAnswerTo(uint64_t request) const;
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
     // with exception 4 and not acted on; 0 for none. Reads are served as
@@ -172,8 +183,8 @@ private:
     void run();
     void handleInput(const uint8_t* data, size_t size);
     bool takeFrame();
-    void answer(const std::vector<uint8_t>& request, size_t requestSize);
-    void send(std::vector<uint8_t> frame, size_t requestSize, Fault fault);
+    void answer(const std::vector<uint8_t>& request, size_t requestSize, uint64_t number);
+    void send(std::vector<uint8_t> frame, size_t requestSize, Fault fault, uint64_t number);
     bool inputWaiting() const;
     void applyWrite(int number, uint16_t value);
     void processStep(double seconds);
@@ -202,7 +213,13 @@ private:
     std::vector<Request> log_;
     uint64_t faultRequested_ = 0;
     uint64_t faultApplied_ = 0;
+    uint64_t taken_ = 0;     // requests with a sound CRC: the number of the latest
     uint64_t handled_ = 0;   // requests answered or left unanswered
+    struct StalledAnswer {
+        uint64_t request;
+        std::chrono::microseconds longestPause;
+    };
+    std::deque<StalledAnswer> stalls_;
     int64_t clockOffsetSeconds_ = 0;
 
     std::vector<uint8_t> input_;
