@@ -104,6 +104,17 @@ bool CrcMatches(const std::vector<uint8_t>& in, size_t length)
            && uint16_t(in[length - 2] | (in[length - 1] << 8)) == Crc16(in.data(), length - 2);
 }
 
+// How many whole frames with a sound CRC the buffer starts with.
+size_t FramesAtStart(std::vector<uint8_t> in)
+{
+    size_t frames = 0;
+    for (size_t length; (length = RequestLength(in)) != 0 && length != SIZE_MAX
+                        && CrcMatches(in, length);
+         ++frames)
+        in.erase(in.begin(), in.begin() + ptrdiff_t(length));
+    return frames;
+}
+
 std::chrono::nanoseconds CharacterTime(int baud)
 {
     return std::chrono::nanoseconds(int64_t(11e9 / baud));
@@ -303,13 +314,14 @@ bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
 }
 
-std::optional<std::chrono::microseconds> Simulator::stallInAnswerTo(uint64_t request) const
+std::optional<Stall> Simulator::stallInAnswerTo(uint64_t request) const
 {
     std::lock_guard lock(mutex_);
-    for (const StalledAnswer& s : stalls_)
-        if (s.request == request)
-            return s.longestPause;
-    return std::nullopt;
+    std::optional<Stall> longest;
+    for (const auto& [to, stall] : stalls_)
+        if (to == request && (!longest || stall.pause > longest->pause))
+            longest = stall;
+    return longest;
 }
 
 bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
@@ -578,6 +590,13 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     auto pauseBefore = Clock::duration::zero();
     auto longestPause = Clock::duration::zero();
     bool stalled = false;
+    // A request that shows up at a hand-over this thread was late to make,
+    // and was not there when the answer began, came from a master that took
+    // the pause for the end of this answer: the rest of the answer reaches
+    // the call that sent it, and the master is out of step until the
+    // answers owed have gone out.
+    bool nextWaiting = !input_.empty() || inputWaiting();
+    auto pauseBeforeNext = Clock::duration::zero();
     for (size_t i = 0; i < frame.size();) {
         // The characters handed over together: all that have crossed the
         // line by the next burst.
@@ -591,7 +610,8 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         }
         std::this_thread::sleep_until(handOver);
         const auto now = Clock::now();
-        stalled = stalled || now - handOver >= kStalledBy;
+        const bool lateHandOver = now - handOver >= kStalledBy;
+        stalled = stalled || lateHandOver;
         if (!requestSeen && inputWaiting()) {
             requestSeen = true;
             if (i > 0 && now - lastSent < rushedWithin && pauseBefore < rushedWithin)
@@ -600,18 +620,51 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         if (i > 0) {
             pauseBefore = now - lastSent;
             longestPause = std::max(longestPause, pauseBefore);
+            if (lateHandOver && !nextWaiting && inputWaiting()) {
+                nextWaiting = true;
+                pauseBeforeNext = pauseBefore;
+            }
         }
         lastSent = now;
         [[maybe_unused]] auto n = ::write(master_, &frame[i], end - i);
         i = end;
     }
     lineFree_ = lastSent;
-    if (stalled) {
+    // What put the master out of step, for the requests waiting now: the
+    // stall in this answer at which one showed up, or the stall that put
+    // the request of this answer out of step, where more wait behind it.
+    auto micros = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(d);
+    };
+    std::optional<Stall> outOfStep;
+    if (pauseBeforeNext > Clock::duration::zero())
+        outOfStep = Stall{number, micros(pauseBeforeNext)};
+    else if (number <= outOfStepThrough_)
+        outOfStep = outOfStepBy_;
+    size_t waiting = 0;
+    if (outOfStep) {
+        uint8_t buf[512];
+        for (ssize_t n; (n = ::read(master_, buf, sizeof buf)) > 0;) {
+            input_.insert(input_.end(), buf, buf + n);
+            lastInput_ = Clock::now();
+        }
+        waiting = FramesAtStart(input_);
+        outOfStepBy_ = *outOfStep;
+        outOfStepThrough_ = number + waiting;
+    }
+    if (stalled)
         ++stalled_;
+    if (stalled || waiting > 0) {
         std::lock_guard lock(mutex_);
-        if (stalls_.size() >= kStallLimit)
-            stalls_.pop_front();
-        stalls_.push_back({number, std::chrono::duration_cast<std::chrono::microseconds>(longestPause)});
+        auto keep = [&](uint64_t request, Stall stall) {
+            if (stalls_.size() >= kStallLimit)
+                stalls_.pop_front();
+            stalls_.push_back({request, stall});
+        };
+        if (stalled)
+            keep(number, {number, micros(longestPause)});
+        for (size_t k = 1; k <= waiting; ++k)
+            keep(number + k, *outOfStep);
     }
     watchQuiet_ = requestSeen || pauseBefore >= rushedWithin ? Clock::time_point{}
                                                               : lastSent + FrameGap(baud);

@@ -70,15 +70,21 @@
 //   A paced answer stalled where this thread handed characters over 20 ms
 //   or more after their time: a machine can wake even a real-time thread
 //   that late (a virtual one most of all). stalledAnswers() counts those
-//   answers. stallInAnswerTo(n) gives, for a stalled answer to request n,
-//   the longest pause between two hand-overs inside it: the silence the
-//   master saw in the middle of that answer (between two bursts, the burst
-//   interval included); nothing where that answer did not stall, or was
-//   never sent. A pause as long as the master's byte timeout is one it
-//   rightly takes for the end of the answer, so a test can tell a call that
-//   failed on such a pause from a fault of the master's. The figure is kept
-//   once the answer has gone out (waitForHandled), for the latest 1000
-//   stalled answers.
+//   answers. A pause as long as the master's byte timeout inside an answer
+//   is one it rightly takes for the end of the answer, so a test tells a
+//   call that failed on it from a fault of the master's by
+//   stallInAnswerTo(n): for the stalled answer to request n, the longest
+//   pause between two hand-overs inside it (the silence the master saw in
+//   the middle of it; between two bursts, the burst interval included).
+//   A request that came in during such a stall came from a master that had
+//   given up on that answer: the rest of it reaches the call that sent the
+//   request, and each answer owed from then on the call after, until the
+//   master is back in step. stallInAnswerTo(n) gives that stall for each
+//   request that came in while an answer owed from it was still to go out
+//   (the longer of the two where request n's own answer stalled as well).
+//   Nothing where neither holds, or no paced answer went out.
+//   The figures are there once the answer has gone out (waitForHandled),
+//   for the latest 1000.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -101,6 +107,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zc4160sim {
@@ -126,6 +133,13 @@ struct Options {
     int pacingBaud = 0;        // 0: answer at once
     int deliveryBurstMs = 0;   // paced answers handed over in bursts this far apart; 0: by the character
     bool processRunning = true;
+};
+
+// A pause this thread made, late to hand characters over, in what reached
+// the master in answer to a request.
+struct Stall {
+    uint64_t answer = 0;                // the request whose answer paused
+    std::chrono::microseconds pause{};  // how long
 };
 
 // What the station's side has set on the line (read back from its termios).
@@ -168,7 +182,7 @@ public:
     void setPacing(int baud) { pacingBaud_.store(baud); }
     unsigned rushedRequests() const { return rushed_.load(); }
     unsigned stalledAnswers() const { return stalled_.load(); }
-    std::optional<std::chrono::microseconds> stallInAnswerTo(uint64_t request) const;
+    std::optional<Stall> stallInAnswerTo(uint64_t request) const;
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
     // with exception 4 and not acted on; 0 for none. Reads are served as
@@ -215,11 +229,9 @@ private:
     uint64_t faultApplied_ = 0;
     uint64_t taken_ = 0;     // requests with a sound CRC: the number of the latest
     uint64_t handled_ = 0;   // requests answered or left unanswered
-    struct StalledAnswer {
-        uint64_t request;
-        std::chrono::microseconds longestPause;
-    };
-    std::deque<StalledAnswer> stalls_;
+    std::deque<std::pair<uint64_t, Stall>> stalls_;   // by the request whose call received it
+    Stall outOfStepBy_;               // the stall that put requests up to this one out of step
+    uint64_t outOfStepThrough_ = 0;
     int64_t clockOffsetSeconds_ = 0;
 
     std::vector<uint8_t> input_;
