@@ -324,6 +324,12 @@ std::optional<Stall> Simulator::stallInAnswerTo(uint64_t request) const
     return longest;
 }
 
+uint64_t Simulator::requestsTaken() const
+{
+    std::lock_guard lock(mutex_);
+    return taken_;
+}
+
 bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(mutex_);
@@ -652,8 +658,6 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         outOfStepBy_ = *outOfStep;
         outOfStepThrough_ = number + waiting;
     }
-    if (stalled)
-        ++stalled_;
     if (stalled || waiting > 0) {
         std::lock_guard lock(mutex_);
         auto keep = [&](uint64_t request, Stall stall) {

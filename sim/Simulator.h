@@ -69,22 +69,21 @@
 //   a bad answer counts as rushed.
 //   A paced answer stalled where this thread handed characters over 20 ms
 //   or more after their time: a machine can wake even a real-time thread
-//   that late (a virtual one most of all). stalledAnswers() counts those
-//   answers. A pause as long as the master's byte timeout inside an answer
-//   is one it rightly takes for the end of the answer, so a test tells a
-//   call that failed on it from a fault of the master's by
-//   stallInAnswerTo(n): for the stalled answer to request n, the longest
-//   pause between two hand-overs inside it (the silence the master saw in
-//   the middle of it; between two bursts, the burst interval included).
-//   A request that came in during such a stall came from a master that had
-//   given up on that answer: the rest of it reaches the call that sent the
-//   request, and each answer owed from then on the call after, until the
-//   master is back in step. stallInAnswerTo(n) gives that stall for each
-//   request that came in while an answer owed from it was still to go out
-//   (the longer of the two where request n's own answer stalled as well).
-//   Nothing where neither holds, or no paced answer went out.
-//   The figures are there once the answer has gone out (waitForHandled),
-//   for the latest 1000.
+//   that late (a virtual one most of all). A pause as long as the master's
+//   byte timeout inside an answer is one it rightly takes for the end of
+//   the answer, so a test tells a call that failed on it from a fault of
+//   the master's by stallInAnswerTo(n): for the stalled answer to request
+//   n, the longest pause between two hand-overs inside it (the silence the
+//   master saw in the middle of it; between two bursts, the burst interval
+//   included). A request that came in during such a stall came from a
+//   master that had given up on that answer: the rest of it reaches the
+//   call that sent the request, and each answer owed from then on the call
+//   after, until the master is back in step. stallInAnswerTo(n) gives that
+//   stall for each request that came in while an answer owed from it was
+//   still to go out (the longer of the two where request n's own answer
+//   stalled as well). Nothing where neither holds, or no paced answer went
+//   out. The figures are there once the answer has gone out
+//   (waitForHandled), for the latest 1000.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -175,13 +174,14 @@ public:
     // answer counts once it has gone out, so after this nothing more is
     // owed on the line.
     bool waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const;
+    // The number of the latest request with a sound CRC, 0 before the first.
+    uint64_t requestsTaken() const;
 
     void setFault(Fault fault);
     Fault fault() const { return fault_.load(); }
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
     unsigned rushedRequests() const { return rushed_.load(); }
-    unsigned stalledAnswers() const { return stalled_.load(); }
     std::optional<Stall> stallInAnswerTo(uint64_t request) const;
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
@@ -213,7 +213,6 @@ private:
     std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};
     std::atomic<unsigned> rushed_{0};
-    std::atomic<unsigned> stalled_{0};
 
     int master_ = -1;
     int slaveHold_ = -1;   // keeps the line alive while the station has it closed
