@@ -46,6 +46,7 @@ constexpr auto kStaleInput = std::chrono::milliseconds(50);
 constexpr auto kStalledBy = std::chrono::milliseconds(20);
 constexpr uint8_t kDeviceFailure = 4;
 constexpr size_t kLogLimit = 200000;
+constexpr size_t kStallLimit = 1000;
 constexpr double kAmbient = 25.0;
 constexpr double kProcessGain = 10.0;      // PV rises 10 units per % of output
 constexpr double kProcessSeconds = 5.0;    // time constant of the process
@@ -101,6 +102,17 @@ bool CrcMatches(const std::vector<uint8_t>& in, size_t length)
 {
     return length >= 4 && in.size() >= length
            && uint16_t(in[length - 2] | (in[length - 1] << 8)) == Crc16(in.data(), length - 2);
+}
+
+// How many whole frames with a sound CRC the buffer starts with.
+size_t FramesAtStart(std::vector<uint8_t> in)
+{
+    size_t frames = 0;
+    for (size_t length; (length = RequestLength(in)) != 0 && length != SIZE_MAX
+                        && CrcMatches(in, length);
+         ++frames)
+        in.erase(in.begin(), in.begin() + ptrdiff_t(length));
+    return frames;
 }
 
 std::chrono::nanoseconds CharacterTime(int baud)
@@ -302,6 +314,22 @@ bool Simulator::waitForRequests(size_t count, std::chrono::milliseconds timeout)
     return changed_.wait_for(lock, timeout, [&] { return log_.size() >= count; });
 }
 
+std::optional<Stall> Simulator::stallInAnswerTo(uint64_t request) const
+{
+    std::lock_guard lock(mutex_);
+    std::optional<Stall> longest;
+    for (const auto& [to, stall] : stalls_)
+        if (to == request && (!longest || stall.pause > longest->pause))
+            longest = stall;
+    return longest;
+}
+
+uint64_t Simulator::requestsTaken() const
+{
+    std::lock_guard lock(mutex_);
+    return taken_;
+}
+
 bool Simulator::waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const
 {
     std::unique_lock lock(mutex_);
@@ -416,6 +444,7 @@ bool Simulator::takeFrame()
     input_.erase(input_.begin(), input_.begin() + ptrdiff_t(length));
 
     Request r;
+    uint64_t number = 0;
     r.station = frame[0];
     r.function = frame[1];
     if (frame.size() >= 8) {
@@ -428,9 +457,10 @@ bool Simulator::takeFrame()
         if (log_.size() >= kLogLimit)
             log_.erase(log_.begin(), log_.begin() + ptrdiff_t(kLogLimit / 2));
         log_.push_back(r);
+        number = ++taken_;
         changed_.notify_all();
     }
-    answer(frame, length);
+    answer(frame, length, number);
     {
         std::lock_guard lock(mutex_);
         ++handled_;
@@ -439,7 +469,7 @@ bool Simulator::takeFrame()
     return true;
 }
 
-void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
+void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize, uint64_t number)
 {
     const int station = request[0];
     const Fault fault = fault_.load();
@@ -519,10 +549,10 @@ void Simulator::answer(const std::vector<uint8_t>& request, size_t requestSize)
         if (CrcMatches(rsp, rsp.size()))
             rsp.back() ^= 0x5A;
     }
-    send(std::move(rsp), requestSize, fault);
+    send(std::move(rsp), requestSize, fault, number);
 }
 
-void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault)
+void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault, uint64_t number)
 {
     if (master_ < 0)
         return;
@@ -564,7 +594,15 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
     // late may reach us only at the hand-over after it, as a busy kernel
     // passes it on late, and is no rush either.
     auto pauseBefore = Clock::duration::zero();
+    auto longestPause = Clock::duration::zero();
     bool stalled = false;
+    // A request that shows up at a hand-over this thread was late to make,
+    // and was not there when the answer began, came from a master that took
+    // the pause for the end of this answer: the rest of the answer reaches
+    // the call that sent it, and the master is out of step until the
+    // answers owed have gone out.
+    bool nextWaiting = !input_.empty() || inputWaiting();
+    auto pauseBeforeNext = Clock::duration::zero();
     for (size_t i = 0; i < frame.size();) {
         // The characters handed over together: all that have crossed the
         // line by the next burst.
@@ -578,21 +616,60 @@ void Simulator::send(std::vector<uint8_t> frame, size_t requestSize, Fault fault
         }
         std::this_thread::sleep_until(handOver);
         const auto now = Clock::now();
-        stalled = stalled || now - handOver >= kStalledBy;
+        const bool lateHandOver = now - handOver >= kStalledBy;
+        stalled = stalled || lateHandOver;
         if (!requestSeen && inputWaiting()) {
             requestSeen = true;
             if (i > 0 && now - lastSent < rushedWithin && pauseBefore < rushedWithin)
                 ++rushed_;
         }
-        if (i > 0)
+        if (i > 0) {
             pauseBefore = now - lastSent;
+            longestPause = std::max(longestPause, pauseBefore);
+            if (lateHandOver && !nextWaiting && inputWaiting()) {
+                nextWaiting = true;
+                pauseBeforeNext = pauseBefore;
+            }
+        }
         lastSent = now;
         [[maybe_unused]] auto n = ::write(master_, &frame[i], end - i);
         i = end;
     }
     lineFree_ = lastSent;
-    if (stalled)
-        ++stalled_;
+    // What put the master out of step, for the requests waiting now: the
+    // stall in this answer at which one showed up, or the stall that put
+    // the request of this answer out of step, where more wait behind it.
+    auto micros = [](Clock::duration d) {
+        return std::chrono::duration_cast<std::chrono::microseconds>(d);
+    };
+    std::optional<Stall> outOfStep;
+    if (pauseBeforeNext > Clock::duration::zero())
+        outOfStep = Stall{number, micros(pauseBeforeNext)};
+    else if (number <= outOfStepThrough_)
+        outOfStep = outOfStepBy_;
+    size_t waiting = 0;
+    if (outOfStep) {
+        uint8_t buf[512];
+        for (ssize_t n; (n = ::read(master_, buf, sizeof buf)) > 0;) {
+            input_.insert(input_.end(), buf, buf + n);
+            lastInput_ = Clock::now();
+        }
+        waiting = FramesAtStart(input_);
+        outOfStepBy_ = *outOfStep;
+        outOfStepThrough_ = number + waiting;
+    }
+    if (stalled || waiting > 0) {
+        std::lock_guard lock(mutex_);
+        auto keep = [&](uint64_t request, Stall stall) {
+            if (stalls_.size() >= kStallLimit)
+                stalls_.pop_front();
+            stalls_.push_back({request, stall});
+        };
+        if (stalled)
+            keep(number, {number, micros(longestPause)});
+        for (size_t k = 1; k <= waiting; ++k)
+            keep(number + k, *outOfStep);
+    }
     watchQuiet_ = requestSeen || pauseBefore >= rushedWithin ? Clock::time_point{}
                                                               : lastSent + FrameGap(baud);
 }

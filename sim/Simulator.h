@@ -30,7 +30,9 @@
 //   fault and whichever station it was for: station, function, the first
 //   register (read) or the register (write), the count (read) or the value
 //   (write). Damaged frames are not logged. The log keeps the latest
-//   200000 frames at most.
+//   200000 frames at most. The frames with a sound CRC are numbered from 1
+//   in the order they arrived since start (clearRequests does not number
+//   them anew): request n is the one waitForHandled(n) waits for.
 // - Faults (setFault, applied before it returns): NoAnswer stays silent,
 //   DamagedCrc answers with a broken CRC, Exception answers exception 4
 //   (device failure), OtherStation answers correctly but as the next station
@@ -65,11 +67,23 @@
 //   those that have crossed only at those intervals, so that it sees
 //   pauses inside an answer; a request that comes in between two bursts of
 //   a bad answer counts as rushed.
-//   stalledAnswers() counts the paced answers in which this thread handed
-//   characters over 20 ms or more after their time. A machine can wake even
-//   a real-time thread that late (a virtual one most of all), and the pause
-//   it leaves inside an answer is one a master rightly takes for its end; a
-//   test can tell such a call from a fault of the master's by it.
+//   A paced answer stalled where this thread handed characters over 20 ms
+//   or more after their time: a machine can wake even a real-time thread
+//   that late (a virtual one most of all). A pause as long as the master's
+//   byte timeout inside an answer is one it rightly takes for the end of
+//   the answer, so a test tells a call that failed on it from a fault of
+//   the master's by stallInAnswerTo(n): for the stalled answer to request
+//   n, the longest pause between two hand-overs inside it (the silence the
+//   master saw in the middle of it; between two bursts, the burst interval
+//   included). A request that came in during such a stall came from a
+//   master that had given up on that answer: the rest of it reaches the
+//   call that sent the request, and each answer owed from then on the call
+//   after, until the master is back in step. stallInAnswerTo(n) gives that
+//   stall for each request that came in while an answer owed from it was
+//   still to go out (the longer of the two where request n's own answer
+//   stalled as well). Nothing where neither holds, or no paced answer went
+//   out. The figures are there once the answer has gone out
+//   (waitForHandled), for the latest 1000.
 // - The process runs every 100 ms while processRunning: PV follows the
 //   output, the output follows the mode (automatic, manual, standby), and the
 //   command registers 301 to 332 act on the status block (309 on register 9,
@@ -85,12 +99,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zc4160sim {
@@ -116,6 +132,13 @@ struct Options {
     int pacingBaud = 0;        // 0: answer at once
     int deliveryBurstMs = 0;   // paced answers handed over in bursts this far apart; 0: by the character
     bool processRunning = true;
+};
+
+// A pause this thread made, late to hand characters over, in what reached
+// the master in answer to a request.
+struct Stall {
+    uint64_t answer = 0;                // the request whose answer paused
+    std::chrono::microseconds pause{};  // how long
 };
 
 // What the station's side has set on the line (read back from its termios).
@@ -151,13 +174,15 @@ public:
     // answer counts once it has gone out, so after this nothing more is
     // owed on the line.
     bool waitForHandled(uint64_t count, std::chrono::milliseconds timeout) const;
+    // The number of the latest request with a sound CRC, 0 before the first.
+    uint64_t requestsTaken() const;
 
     void setFault(Fault fault);
     Fault fault() const { return fault_.load(); }
     void silenceNext(unsigned count = 1) { silentNext_.store(count); }
     void setPacing(int baud) { pacingBaud_.store(baud); }
     unsigned rushedRequests() const { return rushed_.load(); }
-    unsigned stalledAnswers() const { return stalled_.load(); }
+    std::optional<Stall> stallInAnswerTo(uint64_t request) const;
     void setProcessRunning(bool on) { processRunning_.store(on); }
     // A write (function 6 or 16) that touches this register is answered
     // with exception 4 and not acted on; 0 for none. Reads are served as
@@ -172,8 +197,8 @@ private:
     void run();
     void handleInput(const uint8_t* data, size_t size);
     bool takeFrame();
-    void answer(const std::vector<uint8_t>& request, size_t requestSize);
-    void send(std::vector<uint8_t> frame, size_t requestSize, Fault fault);
+    void answer(const std::vector<uint8_t>& request, size_t requestSize, uint64_t number);
+    void send(std::vector<uint8_t> frame, size_t requestSize, Fault fault, uint64_t number);
     bool inputWaiting() const;
     void applyWrite(int number, uint16_t value);
     void processStep(double seconds);
@@ -188,7 +213,6 @@ private:
     std::atomic<int> refusedWrite_{0};
     std::atomic<bool> running_{false};
     std::atomic<unsigned> rushed_{0};
-    std::atomic<unsigned> stalled_{0};
 
     int master_ = -1;
     int slaveHold_ = -1;   // keeps the line alive while the station has it closed
@@ -202,7 +226,11 @@ private:
     std::vector<Request> log_;
     uint64_t faultRequested_ = 0;
     uint64_t faultApplied_ = 0;
+    uint64_t taken_ = 0;     // requests with a sound CRC: the number of the latest
     uint64_t handled_ = 0;   // requests answered or left unanswered
+    std::deque<std::pair<uint64_t, Stall>> stalls_;   // by the request whose call received it
+    Stall outOfStepBy_;               // the stall that put requests up to this one out of step
+    uint64_t outOfStepThrough_ = 0;
     int64_t clockOffsetSeconds_ = 0;
 
     std::vector<uint8_t> input_;

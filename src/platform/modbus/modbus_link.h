@@ -16,6 +16,12 @@ int32_t BaudRate(int32_t baudIndex);
 // 100 ms. 0 for an index outside the table.
 int32_t ResponseTimeoutMs(int32_t baudIndex);
 
+// The longest pause between two bytes of one answer: a longer one ends the
+// answer there, and the call fails. Generous for USB adapters
+// that hand the bytes over in bursts, short against an answer that breaks
+// off.
+inline constexpr int32_t kByteTimeoutMs = 50;
+
 enum class Call { Open, Close, Read, Write };
 
 struct CallRecord {

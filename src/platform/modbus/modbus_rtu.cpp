@@ -38,9 +38,6 @@ constexpr int32_t kMaxStation = 247;
 constexpr int32_t kLongestAnswerCharacters = 5 + 2 * kMaxCount;   // station, function, count, data, CRC
 constexpr int32_t kBitsPerCharacter = 11;
 constexpr int32_t kTimeoutMarginMs = 100;
-// Between two bytes of one answer: generous for USB adapters that hand the
-// bytes over in bursts, short against an answer that breaks off.
-constexpr int32_t kByteTimeoutMs = 50;
 // A frame ends with 3.5 characters of silence on the line. What we receive
 // lags the line, and unevenly: USB adapters hand bytes over in bursts (every
 // 16 ms on common ones), and a busy kernel holds them a few milliseconds
