@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,22 @@ public:
 
 // Frames reach the simulator at once over a pseudo-terminal; a short wait
 // lets a frame that should not have been sent show up if it was.
+// Whether a call may have failed on the simulator rather than the link: a
+// stall in what came in as its answer as long as the byte timeout, which
+// the link rightly takes for the end of an answer.
+inline bool ExcusesAFailure(const std::optional<zc4160sim::Stall>& stall)
+{
+    return stall && stall->pause >= std::chrono::milliseconds(modbus::kByteTimeoutMs);
+}
+
+// "a pause of 72.4 ms"
+inline std::string PauseText(const zc4160sim::Stall& stall)
+{
+    const auto us = stall.pause.count();
+    return "a pause of " + std::to_string(us / 1000) + "." + std::to_string(us % 1000 / 100)
+           + " ms";
+}
+
 inline void LetTheLineSettle() { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
 
 } // namespace testsupport

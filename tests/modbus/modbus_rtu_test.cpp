@@ -255,11 +255,9 @@ TEST_P(ModbusPacedLine, AfterEveryKindOfBadAnswerTheNextCallsAreAnsweredInStep)
                              ? std::string("its answer stalled")
                              : "out of step since the answer to request "
                                    + std::to_string(stall->answer) + " stalled")
-                        + ", a pause of " + std::to_string(stall->pause.count() / 1000) + "."
-                        + std::to_string(stall->pause.count() % 1000 / 100) + " ms";
+                        + ", " + testsupport::PauseText(*stall);
             failed += what;
-            (stall && stall->pause >= milliseconds(modbus::kByteTimeoutMs) ? excused : unexcused)
-                += what;
+            (testsupport::ExcusesAFailure(stall) ? excused : unexcused) += what;
         }
         if (cleanRounds < 2) {
             neverInStep += "\n  " + fault + failed;
