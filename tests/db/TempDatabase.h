@@ -30,11 +30,13 @@ inline void PrintTo(const QString& s, std::ostream* os)
 
 class TempDatabase {
 public:
-    explicit TempDatabase(bool install = true)
+    // In a temporary folder of its own, or in the folder given.
+    explicit TempDatabase(bool install = true, const QString& folder = QString())
     {
         saved_ = qgetenv("ZC4160_DB");
         hadSaved_ = qEnvironmentVariableIsSet("ZC4160_DB");
-        path_ = dir_.path() + QStringLiteral("/Lumo/Rdatabj.db");
+        folder_ = folder.isEmpty() ? dir_.path() : folder;
+        path_ = folder_ + QStringLiteral("/Lumo/Rdatabj.db");
         qputenv("ZC4160_DB", path_.toUtf8());
         if (install) {
             QString error;
@@ -53,7 +55,7 @@ public:
             qunsetenv("ZC4160_DB");
     }
     const QString& path() const { return path_; }
-    QString folder() const { return dir_.path(); }
+    const QString& folder() const { return folder_; }
 
     // The test's own connection (opened on first use).
     QSqlDatabase outside()
@@ -132,6 +134,7 @@ private:
 
     static inline const QString kOutside = QStringLiteral("test-outside");
     QTemporaryDir dir_;
+    QString folder_;
     QString path_;
     QByteArray saved_;
     bool hadSaved_ = false;

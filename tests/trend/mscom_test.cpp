@@ -1,3 +1,4 @@
+#include "db/FailingWrites.h"
 #include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "device/Met1.h"
@@ -16,6 +17,8 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
+#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -803,3 +806,129 @@ INSTANTIATE_TEST_SUITE_P(
         WritableLater{"ReadOnlyFileInAWritableFolder", true, true, "attempt to write a readonly database"},
         WritableLater{"MissingFileInAReadOnlyFolder", false, false, "cannot open the database"}),
     [](const ::testing::TestParamInfo<WritableLater>& param) { return std::string(param.param.name); });
+
+// Outcomes by name in failure messages.
+void PrintTo(SaveOutcome o, std::ostream* os)
+{
+    static const char* const names[] = {"None", "Pending", "Stored", "Failed"};
+    *os << names[static_cast<int>(o)];
+}
+
+namespace {
+
+// Writes that fail under the running recorder: its file system fills up, or
+// no write to any file goes through (a file size limit).
+struct WriteFault {
+    const char* name;
+    bool fullDisk;
+};
+
+void PrintTo(const WriteFault& c, std::ostream* os) { *os << c.name; }
+
+class RecorderOnFailingWrites : public ::testing::TestWithParam<WriteFault> {
+protected:
+    void SetUp() override { ResetHandshake(); }
+    void TearDown() override
+    {
+        db::CloseConnection(kConn);
+        ResetHandshake();
+    }
+};
+
+} // namespace
+
+// Every store while writes fail, each export and the ring rows beside
+// them, is told failed, logged once a fault, and leaves neither a row nor a
+// transaction behind; once writes go through again, the next ones are
+// stored and say so.
+TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
+{
+    std::unique_ptr<SmallFileSystem> disk;
+    if (GetParam().fullDisk) {
+        disk = std::make_unique<SmallFileSystem>(4 << 20);
+        if (!disk->error().empty())
+            GTEST_SKIP() << disk->error();
+    }
+    TempDatabase t(true, disk ? disk->path() : QString());
+    for (int i = 0; i < 192; ++i)
+        ConfBuf[i] = 4097 + i;
+    for (int i = 0; i < 64; ++i)
+        CaliBuf[i] = 24577 + i;
+    OperatorName = QStringLiteral("op");
+    CaliNote = QStringLiteral("note");
+    QDateTime now{kDay, QTime(10, 0, 0, 50)};
+    qint64 steady = 0;
+    mscom rec([&] { return now; }, kConn, [&] { return steady; });
+    rec.Timer1.stop();
+    auto tickAfter = [&](int ms) {
+        now = now.addMSecs(ms);
+        steady += ms;
+        rec.Timer1_Timer();
+    };
+    auto count = [&](const char* table) {
+        return t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(QLatin1String(table))).toInt();
+    };
+    auto inTransaction = [] {
+        sqlite3* h = db::NativeHandle(QSqlDatabase::database(kConn, false));
+        return h && !sqlite3_get_autocommit(h);
+    };
+    tickAfter(0);
+    ASSERT_EQ(count("pv_data"), 1);
+    LogCapture log("zc4160.recorder");
+
+    // Four exports and four seconds of ring rows while the writes fail;
+    // what they gave is looked at once writes go through again.
+    std::vector<SaveOutcome> outcomes;
+    bool leftATransaction = false;
+    {
+        std::optional<FileSizeLimit> limit;
+        if (disk)
+            ASSERT_TRUE(disk->fill());
+        else
+            limit.emplace();
+        for (int round = 0; round < 2; ++round)
+            for (bool* flag : {&SaveConfFlag, &SaveCaliFlag}) {
+                *flag = true;
+                tickAfter(1000);
+                outcomes.push_back((flag == &SaveConfFlag ? SaveConfResult : SaveCaliResult).outcome);
+                leftATransaction = leftATransaction || inTransaction();
+            }
+        if (disk)
+            disk->free();
+    }
+    EXPECT_EQ(outcomes, std::vector<SaveOutcome>(4, SaveOutcome::Failed));
+    EXPECT_FALSE(leftATransaction);
+    EXPECT_EQ(count("CONF"), 0);
+    EXPECT_EQ(count("Calibration"), 0);
+    EXPECT_EQ(count("pv_data"), 1);
+    EXPECT_EQ(t.rows(QStringLiteral("select * from sl_void"))[0], (QVariantList{1, 1, 1, 1}));
+    // One line for each fault: the ring rows, each record.
+    ASSERT_EQ(log.warnings().size(), 3) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("the ring rows: cannot be stored")).size(), 1);
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("a configuration record: cannot be stored")).size(), 1);
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("a calibration record: cannot be stored")).size(), 1);
+    EXPECT_TRUE(log.infos().isEmpty()) << log.infos().join(u'\n').toStdString();
+
+    SaveConfFlag = SaveCaliFlag = true;
+    tickAfter(1000);
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveConfResult.recordNumber, 1);
+    EXPECT_EQ(SaveCaliResult.recordNumber, 1);
+    EXPECT_EQ(t.rows(QStringLiteral("select \"C_ID\", \"1\", \"192\" from CONF")),
+              (std::vector<QVariantList>{{1, 4097, 4288}}));
+    EXPECT_EQ(t.rows(QStringLiteral("select \"ID\", \"NOTE\", \"F46\" from Calibration")),
+              (std::vector<QVariantList>{{1, QStringLiteral("note"), 24618}}));
+    EXPECT_EQ(count("pv_data"), 2);
+    EXPECT_EQ(log.infos().size(), 3) << log.infos().join(u'\n').toStdString();
+    EXPECT_EQ(log.warnings().size(), 3);
+    SaveConfFlag = true;
+    tickAfter(1000);
+    EXPECT_EQ(SaveConfResult.recordNumber, 2);
+    EXPECT_EQ(count("CONF"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    WritesFail, RecorderOnFailingWrites,
+    ::testing::Values(WriteFault{"FileSystemFull", true}, WriteFault{"FileSizeLimit", false}),
+    [](const ::testing::TestParamInfo<WriteFault>& param) { return std::string(param.param.name); });

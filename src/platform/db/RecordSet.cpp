@@ -1,18 +1,39 @@
 #include "platform/db/RecordSet.h"
 
+#include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
 
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QStringList>
 
 #include <algorithm>
+#include <sqlite3.h>
 
 namespace db {
 
 namespace {
 
+// Whether the statement under q is gone: the driver finalizes the
+// statements of a connection that closes, and a query kept from before
+// then cannot run again.
+bool Finalized(const QSqlQuery& q)
+{
+    const QSqlResult* result = q.result();
+    const QVariant handle = result ? result->handle() : QVariant();
+    if (qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
+        return true;
+    return *static_cast<sqlite3_stmt* const*>(handle.constData()) == nullptr;
+}
+
+// Whether the connection is inside a transaction (not in autocommit).
+bool InTransaction(const QString& connection)
+{
+    sqlite3* handle = NativeHandle(QSqlDatabase::database(connection, false));
+    return handle && !sqlite3_get_autocommit(handle);
+}
 
 // "select * from <table>" at the start of a query: the rows are those of
 // one table and can be written back. The capture's start is the star.
@@ -56,6 +77,12 @@ void RecordSet::Release()
 QSqlQuery* RecordSet::Prepared(const QString& sql)
 {
     auto it = cache_.find(sql);
+    // A connection closed under the set finalizes its statements: such a
+    // one is prepared anew on the connection as it is now.
+    if (it != cache_.end() && Finalized(*it->second)) {
+        cache_.erase(it);
+        it = cache_.end();
+    }
     if (it == cache_.end()) {
         auto q = std::make_unique<QSqlQuery>(QSqlDatabase::database(connection_, false));
         q->setForwardOnly(true);
@@ -76,24 +103,19 @@ void RecordSet::Forget(const QString& sql)
 
 QSqlQuery* RecordSet::Exec(const QString& sql, const QVariantList& binds)
 {
-    // A kept statement that fails is tried once more freshly prepared: the
-    // connection may have been closed and opened again under it.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        const bool kept = cache_.count(sql) != 0;
-        QSqlQuery* q = Prepared(sql);
-        if (!q)
-            return nullptr;
-        for (int i = 0; i < binds.size(); ++i)
-            q->bindValue(i, binds[i]);
-        if (q->exec())
-            return q;
-        Fail(*q);
-        // Busy and locked are the file's state, not the statement's.
-        const QString code = q->lastError().nativeErrorCode();
-        Forget(sql);
-        if (!kept || code == QLatin1String("5") || code == QLatin1String("6"))
-            break;
-    }
+    // Run once: a statement the database ran and refused is never run
+    // again here. After a failed commit SQLite may have undone the
+    // transaction's changes while the transaction stays open, and a commit
+    // tried again then "succeeds" with nothing in the file.
+    QSqlQuery* q = Prepared(sql);
+    if (!q)
+        return nullptr;
+    for (int i = 0; i < binds.size(); ++i)
+        q->bindValue(i, binds[i]);
+    if (q->exec())
+        return q;
+    Fail(*q);
+    Forget(sql);
     return nullptr;
 }
 
@@ -316,12 +338,15 @@ bool RecordSet::Update()
     // A new record that the database numbers is stored together with its
     // number or not at all.
     const bool numbering = adding_ && numberedByDatabase_ && !changed_[0];
+    // Outermost, the savepoint is the record's own transaction, and its
+    // release is the commit that puts the record into the file.
+    const bool outermost = !InTransaction(connection_);
     if (numbering && !Run(QStringLiteral("SAVEPOINT new_record"), {}))
         return false;
     QSqlQuery* prepared = Exec(sql, values);
     if (!prepared) {
         if (numbering)
-            EndSavepoint(false);
+            EndSavepoint(false, outermost);
         return false;
     }
     QSqlQuery& q = *prepared;
@@ -336,7 +361,7 @@ bool RecordSet::Update()
         q.finish();
         if (numbering) {
             const std::optional<qint64> number = NumberNewRecord(row.rowid);
-            if (!EndSavepoint(number.has_value()) || !number)
+            if (!EndSavepoint(number.has_value(), outermost) || !number)
                 return false;
             row.values[0] = *number;
         } else if (keyedByFirst_ && !changed_[0]) {
@@ -395,16 +420,19 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
     return n;
 }
 
-bool RecordSet::EndSavepoint(bool keep)
+bool RecordSet::EndSavepoint(bool keep, bool outermost)
 {
     if (keep && Run(QStringLiteral("RELEASE new_record"), {}))
         return true;
     // Undone as a whole, also where the release failed; the error that got
-    // here stays the one told.
+    // here stays the one told. A savepoint of its own leaves no transaction
+    // open behind it, whatever SQLite made of the failure.
     const QString error = error_;
     const QSqlError sqlError = sqlError_;
     Run(QStringLiteral("ROLLBACK TO new_record"), {});
     Run(QStringLiteral("RELEASE new_record"), {});
+    if (outermost && InTransaction(connection_))
+        Run(QStringLiteral("ROLLBACK"), {});
     error_ = error;
     sqlError_ = sqlError;
     return false;

@@ -99,8 +99,9 @@ private:
     // the database gave it, or, in a table without its integer key, the
     // next after the highest, given now. Nothing when it has none.
     std::optional<qint64> NumberNewRecord(qint64 rowid);
-    // Ends the savepoint of an added record: kept, or undone with all it did.
-    bool EndSavepoint(bool keep);
+    // Ends the savepoint of an added record: kept, or undone with all it
+    // did; where it was outermost, no transaction is left open.
+    bool EndSavepoint(bool keep, bool outermost);
     bool FetchOne();
     bool Fail(const QSqlQuery& q);
     bool Fail(const QString& text);
