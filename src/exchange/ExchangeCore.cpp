@@ -164,7 +164,8 @@ std::optional<qint64> RecordNumberOf(const QString& entry)
 {
     const double n = basic::LeadingNumber(entry);
     // Whole numbers only, and only those a double holds exactly.
-    if (n == 0 || !std::isfinite(n) || n != std::floor(n) || std::fabs(n) > 9.0e15)
+    if (n == 0 || !std::isfinite(n) || n != std::floor(n)
+        || std::fabs(n) > double(db::MaxRecordNumber))
         return std::nullopt;
     return static_cast<qint64>(n);
 }

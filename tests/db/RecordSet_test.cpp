@@ -119,19 +119,26 @@ TEST_F(RecordSetTest, AddedRecordShowsItsNumberAndTextIsBoundVerbatim)
     EXPECT_EQ(rows[1][195].toInt(), -32768);
 }
 
-// A table that another program rebuilt without its integer key ("create
-// table ... as select") numbers no record itself: a record added there gets
-// the number after the highest, stored with its values in one step, and one
-// that cannot be numbered is not stored at all.
+namespace {
+
+// CONF and Calibration: their key and a value field.
+struct RecordTable {
+    const char* name;
+    const char* key;
+    int valueField;
+};
+constexpr RecordTable kRecordTables[] = {{"CONF", "C_ID", db::conf::FirstValue},
+                                         {"Calibration", "ID", db::cali::FirstValue}};
+
+} // namespace
+
+// A table that another program rebuilt without its integer key numbers no
+// record itself: a record added there gets the number after the highest,
+// stored with its values in one step. One that cannot be numbered, or whose
+// number another record holds as well, is not stored at all.
 TEST_F(RecordSetTest, ARecordAddedToATableWithoutItsKeyGetsTheNextNumberOrIsNotStored)
 {
-    struct Table {
-        const char* name;
-        const char* key;
-        int valueField;
-    };
-    for (const Table& tb : {Table{"CONF", "C_ID", db::conf::FirstValue},
-                            Table{"Calibration", "ID", db::cali::FirstValue}}) {
+    for (const RecordTable& tb : kRecordTables) {
         SCOPED_TRACE(tb.name);
         const QString table = QString::fromLatin1(tb.name);
         const QString key = QString::fromLatin1(tb.key);
@@ -151,24 +158,90 @@ TEST_F(RecordSetTest, ARecordAddedToATableWithoutItsKeyGetsTheNextNumberOrIsNotS
         };
         EXPECT_EQ(add(10), 1);
         EXPECT_EQ(add(20), 2);
-        t.exec(QStringLiteral("create table rebuilt as select * from \"%1\"").arg(table));
-        t.exec(QStringLiteral("drop table \"%1\"").arg(table));
-        t.exec(QStringLiteral("alter table rebuilt rename to \"%1\"").arg(table));
+        t.dropKey(table);
         EXPECT_EQ(add(30), 3);
         EXPECT_EQ(add(40), 4);
         EXPECT_EQ(numberOf(30), (std::vector<QVariantList>{{3}}));
         EXPECT_EQ(numberOf(40), (std::vector<QVariantList>{{4}}));
 
-        // A table that takes the number away again: nothing is stored.
-        t.exec(QStringLiteral("create trigger unnumbered after update of \"%2\" on \"%1\" begin "
-                              "update \"%1\" set \"%2\"=NULL where rowid=new.rowid; end")
-                   .arg(table, key));
+        // A table that takes the number away again, or puts one another
+        // record holds in its place: nothing is stored.
+        t.renumber(table, key, QStringLiteral("NULL"));
         EXPECT_FALSE(add(50));
         EXPECT_TRUE(rs->LastError().contains(QStringLiteral("no number"))) << rs->LastError().toStdString();
+        t.stopRenumbering();
+        t.renumber(table, key, QStringLiteral("1"));
+        EXPECT_FALSE(add(51));
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("2 records hold 1")))
+            << rs->LastError().toStdString();
+        t.stopRenumbering();
         EXPECT_TRUE(numberOf(50).empty());
+        EXPECT_TRUE(numberOf(51).empty());
         EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)), 4);
-        t.exec(QStringLiteral("drop trigger unnumbered"));
         EXPECT_EQ(add(60), 5);
+    }
+}
+
+// The numbers a keyless table holds as another program left them, texts
+// and fractions among them: the next record takes the number after the
+// highest as the operator's entry reads them, compared as numbers, and
+// no other record holds it; where no record number is left above the
+// highest, nothing is stored.
+TEST_F(RecordSetTest, ANewRecordsNumberIsAboveEveryNumberTheTableHolds)
+{
+    struct Case {
+        const char* held;   // the keys of the records there, as SQL values
+        std::optional<qint64> first, second;
+    };
+    const Case cases[] = {
+        {"", 1, 2},
+        {"(1), (2), ('7')", 8, 9},        // a text sorts above every number
+        {"(1), ('abc')", 2, 3},           // a text without a number has none
+        {"(' 12xy'), (3)", 13, 14},       // a text by its leading number
+        {"(2.5), (1)", 3, 4},
+        {"(NULL), (4)", 5, 6},
+        {"('-3')", 1, 2},
+        {"(x'3130')", 11, 12},            // the bytes of "10"
+        {"(8999999999999999)", 9000000000000000, std::nullopt},
+        {"('1e999')", std::nullopt, std::nullopt},
+    };
+    for (const RecordTable& tb : kRecordTables) {
+        const QString table = QString::fromLatin1(tb.name);
+        const QString key = QString::fromLatin1(tb.key);
+        t.dropKey(table);
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(tb.name) + " holding " + c.held);
+            t.exec(QStringLiteral("delete from \"%1\"").arg(table));
+            if (*c.held)
+                t.exec(QStringLiteral("insert into \"%1\" (\"%2\") values %3")
+                           .arg(table, key, QLatin1String(c.held)));
+            for (std::optional<qint64> expected : {c.first, c.second}) {
+                const QVariant before =
+                    t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table));
+                ASSERT_TRUE(rs->Open(QStringLiteral("select * from  ") + table));
+                ASSERT_TRUE(rs->AddNew());
+                ASSERT_TRUE(rs->SetField(tb.valueField, 5));
+                const bool stored = rs->Update();
+                const QVariant number = rs->Field(0);
+                const QString error = rs->LastError();
+                rs->Close();
+                if (!expected) {
+                    EXPECT_FALSE(stored);
+                    EXPECT_TRUE(error.contains(QStringLiteral("no record number can be given")))
+                        << error.toStdString();
+                    EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)),
+                              before);
+                    break;
+                }
+                ASSERT_TRUE(stored) << error.toStdString();
+                EXPECT_EQ(number, *expected);
+                // Found by its number as the import looks it up, alone.
+                EXPECT_EQ(t.rows(QStringLiteral("select \"%2\" from \"%1\" where \"%2\"=?")
+                                     .arg(table, key),
+                                 {*expected}),
+                          (std::vector<QVariantList>{{*expected}}));
+            }
+        }
     }
 }
 

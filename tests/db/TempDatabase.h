@@ -4,6 +4,7 @@
 // it from outside.
 
 #include "platform/db/DatabaseFile.h"
+#include "platform/db/Tables.h"
 
 #include <QByteArray>
 #include <QSqlDatabase>
@@ -127,6 +128,25 @@ public:
         exec(QStringLiteral("insert into %1 (%2) select %3 from %4")
                  .arg(Quoted(table), names.join(u','), values.join(u','), Quoted(KeptName(table))));
     }
+
+    // The table rebuilt as another program might leave it: its rows, but
+    // neither its integer key nor the fields' types, so a field keeps any
+    // value as it was given, a number as a text too.
+    void dropKey(const QString& table)
+    {
+        keep(table);
+        rebuild(table, db::FieldNames(*db::FindTable(table)), QString());
+    }
+    // A trigger of another program: each record stored in the table gets
+    // the number valueSql (an SQL expression; NULL takes it away) the
+    // moment its number is given, until stopRenumbering().
+    void renumber(const QString& table, const QString& key, const QString& valueSql)
+    {
+        exec(QStringLiteral("create trigger renumbered after update of %2 on %1 begin "
+                            "update %1 set %2=%3 where rowid=new.rowid; end")
+                 .arg(Quoted(table), Quoted(key), valueSql));
+    }
+    void stopRenumbering() { exec(QStringLiteral("drop trigger if exists renumbered")); }
 
 private:
     static QString Quoted(const QString& name) { return u'"' + name + u'"'; }

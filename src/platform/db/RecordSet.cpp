@@ -1,5 +1,6 @@
 #include "platform/db/RecordSet.h"
 
+#include "platform/basic/numbers.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
 
@@ -10,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace db {
@@ -392,29 +394,104 @@ bool RecordSet::Run(const QString& sql, const QVariantList& binds)
     return q != nullptr;
 }
 
+std::optional<QVariant> RecordSet::KeyOf(qint64 rowid)
+{
+    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid=?")
+                            .arg(QuotedName(table_), QuotedName(names_[0])),
+                        {rowid});
+    if (!q)
+        return std::nullopt;
+    const QVariant key = q->next() ? q->value(0) : QVariant();
+    q->finish();
+    return key;
+}
+
+std::optional<qint64> RecordSet::NextNumber(qint64 rowid)
+{
+    // Every other record's number as the operator's entry reads it: a
+    // number as it is, a text by its leading number ("7" is 7, "12xy" 12),
+    // no number at all for an empty field or a text without one. Compared
+    // as numbers, whatever the file keeps them as: the file's own order
+    // puts any text above every number.
+    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid<>?")
+                            .arg(QuotedName(table_), QuotedName(names_[0])),
+                        {rowid});
+    if (!q)
+        return std::nullopt;
+    double highest = 0;
+    QVariant highestKey;
+    while (q->next()) {
+        const QVariant key = q->value(0);
+        std::optional<double> n;
+        switch (key.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::LongLong:
+        case QMetaType::Double:
+            n = key.toDouble();
+            break;
+        default:
+            if (!key.isNull())
+                n = basic::LeadingNumberIfAny(key.toString());
+            break;
+        }
+        if (n && !(*n <= highest)) {
+            highest = *n;
+            highestKey = key;
+        }
+    }
+    const bool failed = q->lastError().isValid();
+    if (failed)
+        Fail(*q);
+    q->finish();
+    if (failed)
+        return std::nullopt;
+    const double next = std::floor(highest) + 1;
+    if (!(next <= double(MaxRecordNumber))) {
+        Fail(QStringLiteral("the new record of %1 has no number in %2: above the highest it "
+                            "holds, %3, no record number can be given")
+                 .arg(table_, names_[0], highestKey.toString()));
+        return std::nullopt;
+    }
+    return static_cast<qint64>(next);
+}
+
 std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
 {
     // The table numbers its records through field 0, its integer key, which
     // is the row's own id. A table that another program rebuilt without
     // that key has stored the row with field 0 empty, and no number would
     // ever find it again: it takes the number after the highest instead.
-    const QString key = QuotedName(names_[0]);
-    const QString table = QuotedName(table_);
-    if (!Run(QStringLiteral("UPDATE %1 SET %2=(SELECT ifnull(max(%2), 0) + 1 FROM %1) "
-                            "WHERE rowid=? AND %2 IS NULL")
-                 .arg(table, key),
-             {rowid}))
+    std::optional<QVariant> number = KeyOf(rowid);
+    if (number && number->isNull()) {
+        const std::optional<qint64> next = NextNumber(rowid);
+        if (!next
+            || !Run(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
+                        .arg(QuotedName(table_), QuotedName(names_[0])),
+                    {*next, rowid}))
+            return std::nullopt;
+        number = KeyOf(rowid);
+    }
+    if (!number)
         return std::nullopt;
-    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid=?").arg(table, key), {rowid});
+    bool whole = false;
+    const qint64 n = number->toLongLong(&whole);
+    if (number->isNull() || !whole || n < 1) {
+        Fail(QStringLiteral("the new record of %1 has no number in %2 (%3)")
+                 .arg(table_, names_[0], number->isNull() ? QStringLiteral("empty") : number->toString()));
+        return std::nullopt;
+    }
+    // The number is the record's alone, as the lookup by number finds it.
+    QSqlQuery* q = Exec(QStringLiteral("SELECT count(*) FROM %1 WHERE %2=?")
+                            .arg(QuotedName(table_), QuotedName(names_[0])),
+                        {n});
     if (!q)
         return std::nullopt;
-    const QVariant number = q->next() ? q->value(0) : QVariant();
+    const qint64 holders = q->next() ? q->value(0).toLongLong() : 0;
     q->finish();
-    bool whole = false;
-    const qint64 n = number.toLongLong(&whole);
-    if (number.isNull() || !whole || n < 1) {
-        Fail(QStringLiteral("the new record of %1 has no number in %2 (%3)")
-                 .arg(table_, names_[0], number.isNull() ? QStringLiteral("empty") : number.toString()));
+    if (holders != 1) {
+        Fail(QStringLiteral("the new record of %1 has no number of its own in %2: %3 records "
+                            "hold %4")
+                 .arg(table_, names_[0]).arg(holders).arg(n));
         return std::nullopt;
     }
     return n;

@@ -72,8 +72,8 @@ public:
     // current; rows of the query not visited before are then left out. On
     // failure the pending values stay until CancelUpdate, Close or the next
     // AddNew. A record of a table whose database numbers them (CONF,
-    // Calibration) is stored with its number in field 0 or not at all, also
-    // where another program rebuilt the table without its key.
+    // Calibration) is stored with a number of its own in field 0 or not at
+    // all, also where another program rebuilt the table without its key.
     bool Update();
     void CancelUpdate();
 
@@ -97,8 +97,15 @@ private:
     bool Run(const QString& sql, const QVariantList& binds);
     // The number of the record just added with the given row id: the one
     // the database gave it, or, in a table without its integer key, the
-    // next after the highest, given now. Nothing when it has none.
+    // next after the highest, given now. Nothing when it has none, or one
+    // that another record holds as well.
     std::optional<qint64> NumberNewRecord(qint64 rowid);
+    // Field 0 of the row (null where it is empty or there is no such row);
+    // nothing when the query failed.
+    std::optional<QVariant> KeyOf(qint64 rowid);
+    // The number after the highest that another row holds, compared as
+    // numbers; nothing where no record number is left above it.
+    std::optional<qint64> NextNumber(qint64 rowid);
     // Ends the savepoint of an added record: kept, or undone with all it
     // did; where it was outermost, no transaction is left open.
     bool EndSavepoint(bool keep, bool outermost);

@@ -100,6 +100,11 @@ inline constexpr int NamedValueCount = 40;
 inline constexpr int FieldCount = 47;
 } // namespace cali
 
+// The highest record number of CONF and Calibration the station gives: a
+// double holds every whole number up to it exactly, so the operator's entry
+// finds each of them.
+inline constexpr qint64 MaxRecordNumber = 9'000'000'000'000'000;
+
 // The five tables: pv_data, Lpv_wdjl, sl_void, CONF, Calibration.
 std::span<const TableLayout> Tables();
 const TableLayout* FindTable(const QString& name);   // ignores letter case
