@@ -1,4 +1,5 @@
 #include "db/LogCapture.h"
+#include "db/NameSwitch.h"
 #include "db/TempDatabase.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
@@ -269,6 +270,36 @@ TEST(DatabaseConnection, TheQuotedNameCheckTellsAConnectionThatReadsThemAsTexts)
         EXPECT_EQ(db::NativeHandle(QSqlDatabase()), nullptr);
     }
     db::CloseConnection(name);
+}
+
+// Opened the way the station opens it, on an SQLite where the switch does
+// not take: the open tells it, in one line until a connection opened with
+// the switch taking finds it right again.
+TEST(DatabaseConnection, AnOpenWhoseNameSwitchDoesNotTakeIsTold)
+{
+    TempDatabase t;
+    const QString first = QStringLiteral("test-names-first");
+    const QString second = QStringLiteral("test-names-second");
+    LogCapture log("zc4160.db");
+    {
+        IgnoredNameSwitch ignored;
+        ASSERT_TRUE(db::OpenConnection(first).isOpen());
+        ASSERT_TRUE(db::OpenConnection(second).isOpen());
+        QSqlQuery q(QSqlDatabase::database(second, false));
+        EXPECT_TRUE(q.exec(QStringLiteral("select \"no such name\"")));   // read as a text
+    }
+    ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
+    EXPECT_TRUE(log.Warned(0, first));
+    EXPECT_TRUE(db::ReopenConnection(second).isOpen());
+    EXPECT_EQ(log.warnings().size(), 1);
+    {
+        IgnoredNameSwitch ignored;
+        EXPECT_TRUE(db::ReopenConnection(first).isOpen());
+    }
+    EXPECT_EQ(log.warnings().size(), 2);
+    EXPECT_TRUE(db::ReopenConnection(first).isOpen());
+    db::CloseConnection(first);
+    db::CloseConnection(second);
 }
 
 TEST(DatabaseConnection, PathsWithBlanksAndUriSignsName)

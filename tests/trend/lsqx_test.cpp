@@ -7,6 +7,8 @@
 #include "trend/ChartEngine.h"
 
 #include <QAbstractItemView>
+#include <QKeyEvent>
+#include <QKeySequence>
 #include <QSqlDatabase>
 
 using namespace chart;
@@ -245,12 +247,44 @@ TEST_F(HistoryTest, NewLongRowAppendsSixLiveValues)
     EXPECT_EQ(s.TrendVal[6][242], 0);
 }
 
+// The keys given to the control that has the focus as each is pressed,
+// after the window's key preview had them.
+class KeysGiven : public QObject {
+public:
+    KeysGiven(QWidget* window, std::function<void(QWidget*, int)> press)
+        : window_(window), press_(std::move(press))
+    {
+        for (QWidget* control : window->findChildren<QWidget*>())
+            control->installEventFilter(this);
+    }
+    void Press(int key)
+    {
+        focus_ = QApplication::focusWidget();
+        press_(window_, key);
+        focus_ = nullptr;
+    }
+    std::vector<std::string> keys;   // by name, for the failure message
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress && watched == focus_)
+            keys.push_back(QKeySequence(static_cast<QKeyEvent*>(event)->key()).toString().toStdString());
+        return false;
+    }
+
+private:
+    QWidget* window_;
+    std::function<void(QWidget*, int)> press_;
+    QObject* focus_ = nullptr;
+};
+
 // A chart key is the chart's alone, whatever control has the keyboard: F4
 // on the overview's port list switches the ruler on without opening the
 // list, and the slider then takes the arrow keys (Right three times and Down
 // at the layout's step of 50: 100). The same in the history window and in
-// the overview loaded again after it. A key the chart does not use still
-// reaches the control.
+// the overview loaded again after it. No control is given F3, F4 or F5; a
+// key the chart does not use still reaches the control.
 TEST_F(HistoryTest, ChartKeysBelongToTheChartWhateverControlHasTheFocus)
 {
     auto rulerByKeys = [](QWidget* window, QWidget* focus, QSlider* hc, QPushButton* ruler) {
@@ -258,13 +292,20 @@ TEST_F(HistoryTest, ChartKeysBelongToTheChartWhateverControlHasTheFocus)
         QApplication::setActiveWindow(window);
         focus->setFocus();
         ASSERT_EQ(QApplication::focusWidget(), focus);
-        PressKey(window, Qt::Key_F4);
+        KeysGiven given(window, &PressKey);
+        given.Press(Qt::Key_F4);
         EXPECT_EQ(ruler->text(), QStringLiteral("F4 复原"));
         EXPECT_TRUE(hc->isEnabled());
         EXPECT_EQ(QApplication::focusWidget(), hc);
-        for (int key : {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Return})
-            PressKey(window, key);
+        const std::vector<int> sliders = {Qt::Key_Right, Qt::Key_Right, Qt::Key_Right, Qt::Key_Down,
+                                          Qt::Key_Return};
+        for (int key : sliders)
+            given.Press(key);
         EXPECT_EQ(hc->value(), 100);
+        for (int key : {Qt::Key_F3, Qt::Key_F5})
+            given.Press(key);
+        EXPECT_EQ(given.keys,
+                  (std::vector<std::string>{"Right", "Right", "Right", "Down", "Return"}));
     };
     auto onThePortList = [&](ssqx& overview) {
         SCOPED_TRACE("overview");
