@@ -3,6 +3,7 @@
 #include "device/DeviceLink.h"
 #include "exchange/ExchangeShared.h"
 #include "platform/basic/daynumbers.h"
+#include "platform/basic/logtext.h"
 #include "platform/basic/numbers.h"
 #include "platform/db/RecordSet.h"
 #include "platform/db/Tables.h"
@@ -136,13 +137,14 @@ QStringList FieldNamesOf(const ImportRecord& record)
     return table ? db::FieldNames(*table) : QStringList();
 }
 
-// A field's value as the log shows it.
+// A field's value as the log shows it: a text or a byte array from the
+// file quoted, escaped and cut (it may hold anything), a number as it is.
 QString ValueText(const QVariant& field)
 {
     if (field.isNull())
         return QStringLiteral("nothing");
     if (field.typeId() == QMetaType::QString || field.typeId() == QMetaType::QByteArray)
-        return u'\'' + field.toString() + u'\'';
+        return basic::LogQuoted(field.toString());
     return field.toString();
 }
 

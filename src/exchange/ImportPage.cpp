@@ -1,6 +1,7 @@
 #include "exchange/ImportPage.h"
 
 #include "device/Met1.h"
+#include "platform/basic/logtext.h"
 #include "platform/basic/twips.h"
 #include "platform/db/DatabaseFile.h"
 
@@ -83,7 +84,7 @@ void ImportPage::Form_Load()
     Command1->setEnabled(false);
     if (!db::OpenConnection(ConnectionName()).isOpen())
         qCWarning(lcExchange, "%s: cannot open the database %s; no record can be listed",
-                  design_.record->what, qUtf8Printable(db::DatabasePath()));
+                  design_.record->what, qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
     model_->ShowAll();
     tableFault_.TryOver();
 }

@@ -1,12 +1,14 @@
 #include "exchange/QueryFault.h"
 
+#include "platform/basic/logtext.h"
+
 namespace exchange {
 
 void QueryFault::Failed(const QString& error)
 {
     if (!active_)
         qCWarning(lcExchange, "%s failed: %s; it shows as finding no record",
-                  qUtf8Printable(what_), qUtf8Printable(error));
+                  qUtf8Printable(what_), qUtf8Printable(basic::LogEscaped(error)));
     active_ = true;
     failedThisTry_ = true;
 }

@@ -1,5 +1,6 @@
 #include "trend/TrendWindow.h"
 
+#include "platform/basic/logtext.h"
 #include "platform/basic/numbers.h"
 #include "platform/db/RecordSet.h"
 
@@ -49,7 +50,8 @@ bool TrendWindow::Exec(QSqlQuery& query, const char* what)
     }
     // One line when the chart's reads start failing, not one per reload.
     if (!failing_)
-        qCWarning(lcChart) << what << "failed:" << query.lastError().text();
+        qCWarning(lcChart).noquote() << what << "failed:"
+                                     << basic::LogEscaped(query.lastError().text());
     failing_ = true;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "trend/mscom.h"
 
 #include "device/Met1.h"
+#include "platform/basic/logtext.h"
 #include "platform/basic/numbers.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
@@ -73,7 +74,8 @@ void mscom::Form_Load()
     if (connected_)
         return;
     qCWarning(lcRecorder, "cannot open the database %s (%s): nothing is recorded",
-              qUtf8Printable(db::DatabasePath()), qUtf8Printable(d.lastError().text()));
+              qUtf8Printable(basic::LogEscaped(db::DatabasePath())),
+              qUtf8Printable(basic::LogEscaped(d.lastError().text())));
     // The ring rows are lost from here on: the line above began that fault,
     // and the first row stored after a reopen ends it.
     ringFault_.active = true;
@@ -110,7 +112,8 @@ void mscom::Report(Fault& fault, bool ok, const char* what)
         return;
     }
     if (!fault.active)
-        qCWarning(lcRecorder, "%s: cannot be stored (%s)", what, qUtf8Printable(error_));
+        qCWarning(lcRecorder, "%s: cannot be stored (%s)", what,
+                  qUtf8Printable(basic::LogEscaped(error_)));
     fault.active = true;
 }
 

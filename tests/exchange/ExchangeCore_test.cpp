@@ -270,17 +270,17 @@ TEST_F(ImportRecordsTest, ARecordWithAValueNoRegisterHoldsIsRefusedAndSaysWhichF
         {&ConfigImport(), "CONF",
          {{"57", "70000", "holds 70000", 4153},
           {"57", "-40000", "holds -40000", 4153},
-          {"57", "'abc'", "holds 'abc'", 4153},
+          {"57", "'abc'", "holds \"abc\"", 4153},
           {"161", "NULL", "holds nothing", 4257},
           {"1", "2.5", "holds 2.5", 4097},
-          {"1", "''", "holds ''", 4097},
+          {"1", "''", "holds \"\"", 4097},
           {"57", "65535", nullptr, 4153},
           {"57", "-32768", nullptr, 4153},
           {"162", "NULL", nullptr, 0},
           {"192", "70000", nullptr, 0}}},
         {&CalibrationImport(), "Calibration",
          {{"P-4KL", "70000", "holds 70000", 0},
-          {"F46", "'abc'", "holds 'abc'", 24618},
+          {"F46", "'abc'", "holds \"abc\"", 24618},
           {"P-10VHI", "NULL", "holds nothing", 24577},
           {"F46", "-32768", nullptr, 24618}}},
     };
@@ -326,6 +326,38 @@ TEST_F(ImportRecordsTest, ARecordWithAValueNoRegisterHoldsIsRefusedAndSaysWhichF
     LogCapture log("zc4160.exchange");
     EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 2));
     EXPECT_TRUE(log.warnings().isEmpty());
+}
+
+// A stored text is the file's, not the station's: in the warning it can
+// neither start a line of its own, nor reach the terminal as an escape
+// sequence, nor make the line as long as itself.
+TEST_F(ImportRecordsTest, ARefusedTextStaysInsideItsOneShortLine)
+{
+    StoreConf(1);
+    StoreConf(2);
+    const struct {
+        QString value;
+        QString shown;
+    } cases[] = {
+        {QStringLiteral("7\nzc4160.exchange: forged"),
+         QStringLiteral("holds \"7\\nzc4160.exchange: forged\", which")},
+        {QStringLiteral("\x1B[31mred"), QStringLiteral("holds \"\\x1B[31mred\", which")},
+        {QString(100000, u'x'),
+         QStringLiteral("holds \"%1\"\u2026 (100000 characters), which").arg(QString(40, u'x'))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown.toStdString());
+        t.exec(QStringLiteral("update CONF set \"57\"=? where \"%1\"=2").arg(Names("CONF")[0]),
+               {c.value});
+        LogCapture log("zc4160.exchange");
+        EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 2));
+        ASSERT_EQ(log.warnings().size(), 1);
+        const QString& line = log.warnings()[0];
+        EXPECT_FALSE(line.contains(u'\n'));
+        EXPECT_FALSE(line.contains(QChar(0x1B)));
+        EXPECT_LT(line.size(), 1000);
+        EXPECT_TRUE(log.Warned(0, c.shown));
+    }
 }
 
 TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilATryRunsAgain)

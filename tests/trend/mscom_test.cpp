@@ -461,6 +461,25 @@ TEST_F(RecorderTest, ARowThatCannotBeStoredLeavesTheHead)
     EXPECT_EQ(heads()[0].toInt(), 11);
 }
 
+// The database's error text carries what a trigger of the file says: in the
+// recorder's line it is escaped, so it cannot start a line or steer the
+// terminal.
+TEST_F(RecorderTest, ATriggersTextInTheErrorStaysInsideTheRecordersLine)
+{
+    const QString text = QStringLiteral("no\nzc4160.recorder: forged \x1B[31mred");
+    t.exec(QStringLiteral("create trigger refuse before insert on CONF begin "
+                          "select raise(abort, '%1'); end").arg(text));
+    LogCapture log("zc4160.recorder");
+    load();
+    SaveConfFlag = true;
+    tick();
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Failed);
+    ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
+    EXPECT_FALSE(log.warnings()[0].contains(u'\n'));
+    EXPECT_FALSE(log.warnings()[0].contains(QChar(0x1B)));
+    EXPECT_TRUE(log.Warned(0, QStringLiteral("no\\nzc4160.recorder: forged \\x1B[31mred")));
+}
+
 TEST_F(RecorderTest, ALockedFileFailsQuietlyAndRecordingResumes)
 {
     LogCapture log("zc4160.recorder");

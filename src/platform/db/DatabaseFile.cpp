@@ -1,5 +1,6 @@
 #include "platform/db/DatabaseFile.h"
 
+#include "platform/basic/logtext.h"
 #include "platform/db/Tables.h"
 
 #include <QDir>
@@ -166,7 +167,7 @@ bool InstallIfMissing()
         return true;
     QString error;
     if (InstallAt(path, &error)) {
-        qCInfo(lcDb, "installed a new database at %s", qUtf8Printable(path));
+        qCInfo(lcDb, "installed a new database at %s", qUtf8Printable(basic::LogEscaped(path)));
         return true;
     }
     if (QFileInfo::exists(path))   // another process installed it first
@@ -177,7 +178,8 @@ bool InstallIfMissing()
     if (logged != path) {
         logged = path;
         qCWarning(lcDb, "no database at %s and it cannot be installed (%s): nothing is recorded",
-                  qUtf8Printable(path), qUtf8Printable(error));
+                  qUtf8Printable(basic::LogEscaped(path)),
+                  qUtf8Printable(basic::LogEscaped(error)));
     }
     return false;
 }

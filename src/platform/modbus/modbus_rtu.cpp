@@ -3,6 +3,7 @@
 
 #include "platform/modbus/modbus_rtu.h"
 
+#include "platform/basic/logtext.h"
 #include "platform/modbus/modbus_link.h"
 
 #include <QLoggingCategory>
@@ -77,6 +78,13 @@ std::string DevicePath(int32_t port)
     return "/dev/ttyS" + std::to_string(port - 1);
 }
 
+// A device path as the log shows it: it may come from the environment and
+// hold anything.
+QByteArray DeviceText(const std::string& device)
+{
+    return basic::LogEscaped(QString::fromLocal8Bit(device)).toUtf8();
+}
+
 Connection* OpenConnection(int32_t port)
 {
     if (port < 1 || port > kPortCount || !connections[size_t(port)].ctx)
@@ -100,7 +108,7 @@ bool Reconnect(Connection& c)
         return false;
     modbus_flush(c.ctx);
     c.lineLost = false;
-    qCInfo(lcModbus, "%s opened again", c.device.c_str());
+    qCInfo(lcModbus, "%s opened again", DeviceText(c.device).constData());
     return true;
 }
 
@@ -254,13 +262,16 @@ int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
     const std::string device = DevicePath(port);
     modbus_t* ctx = modbus_new_rtu(device.c_str(), baud, kParities[parityIndex], 8, 1);
     if (!ctx) {
-        qCWarning(lcModbus, "open port %d (%s): %s", port, device.c_str(), modbus_strerror(errno));
+        const int error = errno;   // before the device's text is made
+        qCWarning(lcModbus, "open port %d (%s): %s", port, DeviceText(device).constData(),
+                  modbus_strerror(error));
         return kPortNotOpen;
     }
     if (modbus_connect(ctx) != 0) {
         const int error = errno;
-        qCWarning(lcModbus, "open port %d (%s, %d baud, %s): %s", port, device.c_str(), baud,
-                  kParityNames[parityIndex], modbus_strerror(error));
+        qCWarning(lcModbus, "open port %d (%s, %d baud, %s): %s", port,
+                  DeviceText(device).constData(), baud, kParityNames[parityIndex],
+                  modbus_strerror(error));
         modbus_free(ctx);
         return kPortNotOpen;
     }
@@ -274,7 +285,7 @@ int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
     c.quiet = std::chrono::microseconds(QuietUs(baud));
     c.drainLimit = std::chrono::milliseconds(timeoutMs);
     qCInfo(lcModbus, "port %d open on %s at %d baud, %s, response timeout %d ms", port,
-           device.c_str(), baud, kParityNames[parityIndex], timeoutMs);
+           DeviceText(device).constData(), baud, kParityNames[parityIndex], timeoutMs);
     return kOk;
 }
 

@@ -1,0 +1,81 @@
+#include "platform/basic/logtext.h"
+
+#include <algorithm>
+
+namespace basic {
+namespace {
+
+void AppendHex(QString& out, char16_t c, int digits)
+{
+    static constexpr char16_t kDigits[] = u"0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        out += QChar(kDigits[(c >> shift) & 0xF]);
+}
+
+void AppendEscaped(QString& out, QStringView text, bool quoted)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size()
+            && QChar::isLowSurrogate(text[i + 1].unicode())) {
+            out += text[i];
+            out += text[++i];
+        } else if (c == u'\n') {
+            out += u"\\n";
+        } else if (c == u'\r') {
+            out += u"\\r";
+        } else if (c == u'\t') {
+            out += u"\\t";
+        } else if (quoted && (c == u'\\' || c == u'"')) {
+            out += u'\\';
+            out += QChar(c);
+        } else if (c < 0x20 || c == 0x7F) {
+            out += u"\\x";
+            AppendHex(out, c, 2);
+        } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029
+                   || QChar::isSurrogate(c)) {
+            out += u"\\u{";
+            AppendHex(out, c, 4);
+            out += u'}';
+        } else {
+            out += QChar(c);
+        }
+    }
+}
+
+QString Escaped(const QString& text, int limit, bool quoted)
+{
+    const qsizetype whole = text.size();
+    qsizetype kept = std::min<qsizetype>(whole, std::max(limit, 0));
+    // A pair is kept whole or not at all.
+    if (kept > 0 && kept < whole && text[kept - 1].isHighSurrogate()
+        && text[kept].isLowSurrogate())
+        --kept;
+    QString out;
+    out.reserve(kept + 32);
+    if (quoted)
+        out += u'"';
+    AppendEscaped(out, QStringView(text).first(kept), quoted);
+    if (quoted)
+        out += u'"';
+    if (kept < whole)
+        out += QStringLiteral("\u2026 (%1 %2)")
+                   .arg(whole)
+                   .arg(whole == 1 ? QLatin1StringView("character")
+                                   : QLatin1StringView("characters"));
+    return out;
+}
+
+} // namespace
+
+QString LogQuoted(const QString& text, int limit)
+{
+    return Escaped(text, limit, true);
+}
+
+QString LogEscaped(const QString& text, int limit)
+{
+    return Escaped(text, limit, false);
+}
+
+} // namespace basic
