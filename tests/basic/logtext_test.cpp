@@ -17,7 +17,9 @@ bool HoldsControl(const QString& s)
 {
     for (const QChar c : s) {
         const char16_t u = c.unicode();
-        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029)
+        if (u < 0x20 || (u >= 0x7F && u <= 0x9F) || u == 0x2028 || u == 0x2029
+            || (u >= 0x202A && u <= 0x202E) || (u >= 0x2066 && u <= 0x2069) || u == 0x200E
+            || u == 0x200F || u == 0x061C)
             return true;
     }
     return false;
@@ -43,6 +45,8 @@ TEST(LogText, EscapesControlCharactersAndCutsLongTexts)
         {u"\0\x01\x1F\x7F"s, {}, u"\"\\x00\\x01\\x1F\\x7F\""s, u"\\x00\\x01\\x1F\\x7F"s},
         {u"\u0085\u009B31m"s, {}, u"\"\\u{0085}\\u{009B}31m\""s, u"\\u{0085}\\u{009B}31m"s},
         {u"a\u2028b\u2029"s, {}, u"\"a\\u{2028}b\\u{2029}\""s, u"a\\u{2028}b\\u{2029}"s},
+        {u"\u202Eabc\u2066d\u200F"s, {}, u"\"\\u{202E}abc\\u{2066}d\\u{200F}\""s,
+         u"\\u{202E}abc\\u{2066}d\\u{200F}"s},
         {u"say \"hi\" \\n"s, {}, u"\"say \\\"hi\\\" \\\\n\""s, u"say \"hi\" \\n"s},
         {u""s, {}, u"\"\""s, u""s},
         {u"a"s, 0, u"\"\"… (1 character)"s, u"… (1 character)"s},

@@ -204,6 +204,8 @@ TEST_F(RecordSetTest, ANewRecordsNumberIsAboveEveryNumberTheTableHolds)
         {"(x'3130')", 11, 12},            // the bytes of "10"
         {"(8999999999999999)", 9000000000000000, std::nullopt},
         {"('1e999')", std::nullopt, std::nullopt},
+        // Told quoted and short: the highest may be a text of any length.
+        {"('1e999' || char(10) || printf('%.100000c', 'x'))", std::nullopt, std::nullopt},
     };
     for (const RecordTable& tb : kRecordTables) {
         const QString table = QString::fromLatin1(tb.name);
@@ -229,6 +231,8 @@ TEST_F(RecordSetTest, ANewRecordsNumberIsAboveEveryNumberTheTableHolds)
                     EXPECT_FALSE(stored);
                     EXPECT_TRUE(error.contains(QStringLiteral("no record number can be given")))
                         << error.toStdString();
+                    EXPECT_FALSE(error.contains(u'\n'));
+                    EXPECT_LT(error.size(), 300);
                     EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)),
                               before);
                     break;

@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -66,8 +67,6 @@ public:
     std::vector<modbus::CallRecord> calls;
 };
 
-// Frames reach the simulator at once over a pseudo-terminal; a short wait
-// lets a frame that should not have been sent show up if it was.
 // Whether a call may have failed on the simulator rather than the link: a
 // stall in what came in as its answer as long as the byte timeout, which
 // the link rightly takes for the end of an answer.
@@ -84,6 +83,8 @@ inline std::string PauseText(const zc4160sim::Stall& stall)
            + " ms";
 }
 
+// Frames reach the simulator at once over a pseudo-terminal; a short wait
+// lets a frame that should not have been sent show up if it was.
 inline void LetTheLineSettle() { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
 
 } // namespace testsupport

@@ -12,6 +12,14 @@ void AppendHex(QString& out, char16_t c, int digits)
         out += QChar(kDigits[(c >> shift) & 0xF]);
 }
 
+// The marks and overrides of writing direction: they break no line, but
+// make a terminal show a line's characters in another order than they have.
+bool Steers(char16_t c)
+{
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E)
+           || (c >= 0x2066 && c <= 0x2069);
+}
+
 void AppendEscaped(QString& out, QStringView text, bool quoted)
 {
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -32,7 +40,7 @@ void AppendEscaped(QString& out, QStringView text, bool quoted)
         } else if (c < 0x20 || c == 0x7F) {
             out += u"\\x";
             AppendHex(out, c, 2);
-        } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029
+        } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || Steers(c)
                    || QChar::isSurrogate(c)) {
             out += u"\\u{";
             AppendHex(out, c, 4);

@@ -5,8 +5,9 @@
 // sequence that the terminal would act on, or many thousands of characters.
 // Both functions below escape every control character (\n, \r, \t; \xHH for
 // the other C0 characters and DEL; \u{HHHH} for the C1 characters, the line
-// and paragraph separators U+2028 and U+2029 and a half of a surrogate pair
-// that stands alone), so their result never holds one, and keep only the
+// and paragraph separators U+2028 and U+2029, the marks and overrides of
+// writing direction and a half of a surrogate pair that stands alone), so
+// their result never holds one, and keep only the
 // first `limit` characters (UTF-16 units, as QString counts them; never half
 // a surrogate pair). Where they cut, the result ends in a mark with the
 // whole text's length: "… (N characters)". No result is longer than

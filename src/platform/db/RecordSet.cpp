@@ -1,5 +1,6 @@
 #include "platform/db/RecordSet.h"
 
+#include "platform/basic/logtext.h"
 #include "platform/basic/numbers.h"
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/Tables.h"
@@ -28,6 +29,17 @@ bool Finalized(const QSqlQuery& q)
     if (qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0)
         return true;
     return *static_cast<sqlite3_stmt* const*>(handle.constData()) == nullptr;
+}
+
+// A number field of the file as an error text shows it: a text quoted and
+// short, as any text of the file in a log line.
+QString KeyText(const QVariant& key)
+{
+    if (key.isNull())
+        return QStringLiteral("empty");
+    if (key.typeId() == QMetaType::QString || key.typeId() == QMetaType::QByteArray)
+        return basic::LogQuoted(key.toString());
+    return key.toString();
 }
 
 // Whether the connection is inside a transaction (not in autocommit).
@@ -449,7 +461,7 @@ std::optional<qint64> RecordSet::NextNumber(qint64 rowid)
     if (!(next <= double(MaxRecordNumber))) {
         Fail(QStringLiteral("the new record of %1 has no number in %2: above the highest it "
                             "holds, %3, no record number can be given")
-                 .arg(table_, names_[0], highestKey.toString()));
+                 .arg(table_, names_[0], KeyText(highestKey)));
         return std::nullopt;
     }
     return static_cast<qint64>(next);
@@ -477,7 +489,7 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
     const qint64 n = number->toLongLong(&whole);
     if (number->isNull() || !whole || n < 1) {
         Fail(QStringLiteral("the new record of %1 has no number in %2 (%3)")
-                 .arg(table_, names_[0], number->isNull() ? QStringLiteral("empty") : number->toString()));
+                 .arg(table_, names_[0], KeyText(*number)));
         return std::nullopt;
     }
     // The number is the record's alone, as the lookup by number finds it.
