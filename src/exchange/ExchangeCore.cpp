@@ -141,11 +141,7 @@ QStringList FieldNamesOf(const ImportRecord& record)
 // file quoted, escaped and cut (it may hold anything), a number as it is.
 QString ValueText(const QVariant& field)
 {
-    if (field.isNull())
-        return QStringLiteral("nothing");
-    if (field.typeId() == QMetaType::QString || field.typeId() == QMetaType::QByteArray)
-        return basic::LogQuoted(field.toString());
-    return field.toString();
+    return basic::LogValue(field, QStringLiteral("nothing"));
 }
 
 } // namespace

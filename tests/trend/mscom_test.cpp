@@ -40,6 +40,18 @@ void ResetHandshake()
 
 double Day(const QDate& d) { return basic::DayNumber(d); }
 
+// Both records as an export hands them over: the registers' numbers as
+// their values, operator "op", note "note".
+void FillRecordBuffers()
+{
+    for (int i = 0; i < 192; ++i)
+        ConfBuf[i] = 4097 + i;
+    for (int i = 0; i < 64; ++i)
+        CaliBuf[i] = 24577 + i;
+    OperatorName = QStringLiteral("op");
+    CaliNote = QStringLiteral("note");
+}
+
 // File modes for the tests whose recorder runs in recorder_user_child, as a
 // user for whom they hold.
 constexpr auto kReadable = QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther;
@@ -332,12 +344,7 @@ TEST_F(RecorderTest, BothRecordsInOneTickConfigurationFirst)
 // a record shifted from that field on, and the log names the field.
 TEST_F(RecorderTest, RecordsGoIntoTheirFieldsByNameWhateverTheTableIsLike)
 {
-    for (int i = 0; i < 192; ++i)
-        ConfBuf[i] = 4097 + i;
-    for (int i = 0; i < 64; ++i)
-        CaliBuf[i] = 24577 + i;
-    OperatorName = QStringLiteral("op");
-    CaliNote = QStringLiteral("note");
+    FillRecordBuffers();
     load();
     tick();   // the connection has seen the tables as installed
     struct Record {
@@ -867,12 +874,7 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
             GTEST_SKIP() << disk->error();
     }
     TempDatabase t(true, disk ? disk->path() : QString());
-    for (int i = 0; i < 192; ++i)
-        ConfBuf[i] = 4097 + i;
-    for (int i = 0; i < 64; ++i)
-        CaliBuf[i] = 24577 + i;
-    OperatorName = QStringLiteral("op");
-    CaliNote = QStringLiteral("note");
+    FillRecordBuffers();
     QDateTime now{kDay, QTime(10, 0, 0, 50)};
     qint64 steady = 0;
     mscom rec([&] { return now; }, kConn, [&] { return steady; });

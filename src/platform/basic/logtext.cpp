@@ -86,4 +86,13 @@ QString LogEscaped(const QString& text, int limit)
     return Escaped(text, limit, false);
 }
 
+QString LogValue(const QVariant& field, const QString& empty)
+{
+    if (field.isNull())
+        return empty;
+    if (field.typeId() == QMetaType::QString || field.typeId() == QMetaType::QByteArray)
+        return LogQuoted(field.toString());
+    return field.toString();
+}
+
 } // namespace basic

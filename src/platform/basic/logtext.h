@@ -14,6 +14,7 @@
 // 8 x limit + 40 characters.
 
 #include <QString>
+#include <QVariant>
 
 namespace basic {
 
@@ -30,5 +31,9 @@ QString LogQuoted(const QString& text, int limit = kLogQuotedLength);
 // the operator gave: unquoted, quotes and backslashes as they are, only the
 // control characters escaped and the length bounded.
 QString LogEscaped(const QString& text, int limit = kLogEscapedLength);
+
+// A field of the file as a log line shows it: a text or a byte array by
+// LogQuoted, a number as it is, and `empty` for a field without a value.
+QString LogValue(const QVariant& field, const QString& empty);
 
 } // namespace basic

@@ -31,15 +31,10 @@ bool Finalized(const QSqlQuery& q)
     return *static_cast<sqlite3_stmt* const*>(handle.constData()) == nullptr;
 }
 
-// A number field of the file as an error text shows it: a text quoted and
-// short, as any text of the file in a log line.
+// A number field of the file as an error text shows it.
 QString KeyText(const QVariant& key)
 {
-    if (key.isNull())
-        return QStringLiteral("empty");
-    if (key.typeId() == QMetaType::QString || key.typeId() == QMetaType::QByteArray)
-        return basic::LogQuoted(key.toString());
-    return key.toString();
+    return basic::LogValue(key, QStringLiteral("empty"));
 }
 
 // Whether the connection is inside a transaction (not in autocommit).
