@@ -18,7 +18,6 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
-#include <sqlite3.h>
 #include <utility>
 
 namespace {
@@ -887,10 +886,6 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
     auto count = [&](const char* table) {
         return t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(QLatin1String(table))).toInt();
     };
-    auto inTransaction = [] {
-        sqlite3* h = db::NativeHandle(QSqlDatabase::database(kConn, false));
-        return h && !sqlite3_get_autocommit(h);
-    };
     tickAfter(0);
     ASSERT_EQ(count("pv_data"), 1);
     LogCapture log("zc4160.recorder");
@@ -910,7 +905,8 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
                 *flag = true;
                 tickAfter(1000);
                 outcomes.push_back((flag == &SaveConfFlag ? SaveConfResult : SaveCaliResult).outcome);
-                leftATransaction = leftATransaction || inTransaction();
+                leftATransaction = leftATransaction
+                                   || db::InTransaction(QSqlDatabase::database(kConn, false));
             }
         if (disk)
             disk->free();

@@ -82,6 +82,12 @@ sqlite3* NativeHandle(const QSqlDatabase& d)
     return *static_cast<sqlite3* const*>(handle.constData());
 }
 
+bool InTransaction(const QSqlDatabase& d)
+{
+    sqlite3* handle = NativeHandle(d);
+    return handle && !sqlite3_get_autocommit(handle);
+}
+
 bool QuotedNamesAreNames(const QSqlDatabase& d)
 {
     // Asked of the connection itself: a name no table has, alone, where a

@@ -86,6 +86,8 @@ private:
 
 // The SQLite connection under an open connection; null for any other.
 sqlite3* NativeHandle(const QSqlDatabase& d);
+// Whether the open connection is inside a transaction (not in autocommit).
+bool InTransaction(const QSqlDatabase& d);
 
 // Whether a quoted name that the file lacks is an error on the connection,
 // as the station's SQL needs: SQLite, for old programs' sake, can read such

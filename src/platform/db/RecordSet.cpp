@@ -37,13 +37,6 @@ QString KeyText(const QVariant& key)
     return basic::LogValue(key, QStringLiteral("empty"));
 }
 
-// Whether the connection is inside a transaction (not in autocommit).
-bool InTransaction(const QString& connection)
-{
-    sqlite3* handle = NativeHandle(QSqlDatabase::database(connection, false));
-    return handle && !sqlite3_get_autocommit(handle);
-}
-
 // "select * from <table>" at the start of a query: the rows are those of
 // one table and can be written back. The capture's start is the star.
 const QRegularExpression& WritableSelect()
@@ -349,7 +342,8 @@ bool RecordSet::Update()
     const bool numbering = adding_ && numberedByDatabase_ && !changed_[0];
     // Outermost, the savepoint is the record's own transaction, and its
     // release is the commit that puts the record into the file.
-    const bool outermost = !InTransaction(connection_);
+    const bool outermost =
+        numbering && !InTransaction(QSqlDatabase::database(connection_, false));
     if (numbering && !Run(QStringLiteral("SAVEPOINT new_record"), {}))
         return false;
     QSqlQuery* prepared = Exec(sql, values);
@@ -401,11 +395,14 @@ bool RecordSet::Run(const QString& sql, const QVariantList& binds)
     return q != nullptr;
 }
 
+QString RecordSet::KeySql(const char* pattern) const
+{
+    return QString::fromLatin1(pattern).arg(QuotedName(table_), QuotedName(names_[0]));
+}
+
 std::optional<QVariant> RecordSet::KeyOf(qint64 rowid)
 {
-    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid=?")
-                            .arg(QuotedName(table_), QuotedName(names_[0])),
-                        {rowid});
+    QSqlQuery* q = Exec(KeySql("SELECT %2 FROM %1 WHERE rowid=?"), {rowid});
     if (!q)
         return std::nullopt;
     const QVariant key = q->next() ? q->value(0) : QVariant();
@@ -420,9 +417,7 @@ std::optional<qint64> RecordSet::NextNumber(qint64 rowid)
     // no number at all for an empty field or a text without one. Compared
     // as numbers, whatever the file keeps them as: the file's own order
     // puts any text above every number.
-    QSqlQuery* q = Exec(QStringLiteral("SELECT %2 FROM %1 WHERE rowid<>?")
-                            .arg(QuotedName(table_), QuotedName(names_[0])),
-                        {rowid});
+    QSqlQuery* q = Exec(KeySql("SELECT %2 FROM %1 WHERE rowid<>?"), {rowid});
     if (!q)
         return std::nullopt;
     double highest = 0;
@@ -446,12 +441,12 @@ std::optional<qint64> RecordSet::NextNumber(qint64 rowid)
             highestKey = key;
         }
     }
-    const bool failed = q->lastError().isValid();
-    if (failed)
+    if (q->lastError().isValid()) {
         Fail(*q);
-    q->finish();
-    if (failed)
+        q->finish();
         return std::nullopt;
+    }
+    q->finish();
     const double next = std::floor(highest) + 1;
     if (!(next <= double(MaxRecordNumber))) {
         Fail(QStringLiteral("the new record of %1 has no number in %2: above the highest it "
@@ -472,9 +467,7 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
     if (number && number->isNull()) {
         const std::optional<qint64> next = NextNumber(rowid);
         if (!next
-            || !Run(QStringLiteral("UPDATE %1 SET %2=? WHERE rowid=?")
-                        .arg(QuotedName(table_), QuotedName(names_[0])),
-                    {*next, rowid}))
+            || !Run(KeySql("UPDATE %1 SET %2=? WHERE rowid=?"), {*next, rowid}))
             return std::nullopt;
         number = KeyOf(rowid);
     }
@@ -488,9 +481,7 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
         return std::nullopt;
     }
     // The number is the record's alone, as the lookup by number finds it.
-    QSqlQuery* q = Exec(QStringLiteral("SELECT count(*) FROM %1 WHERE %2=?")
-                            .arg(QuotedName(table_), QuotedName(names_[0])),
-                        {n});
+    QSqlQuery* q = Exec(KeySql("SELECT count(*) FROM %1 WHERE %2=?"), {n});
     if (!q)
         return std::nullopt;
     const qint64 holders = q->next() ? q->value(0).toLongLong() : 0;
@@ -515,7 +506,7 @@ bool RecordSet::EndSavepoint(bool keep, bool outermost)
     const QSqlError sqlError = sqlError_;
     Run(QStringLiteral("ROLLBACK TO new_record"), {});
     Run(QStringLiteral("RELEASE new_record"), {});
-    if (outermost && InTransaction(connection_))
+    if (outermost && InTransaction(QSqlDatabase::database(connection_, false)))
         Run(QStringLiteral("ROLLBACK"), {});
     error_ = error;
     sqlError_ = sqlError;

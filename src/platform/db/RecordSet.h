@@ -100,6 +100,8 @@ private:
     // next after the highest, given now. Nothing when it has none, or one
     // that another record holds as well.
     std::optional<qint64> NumberNewRecord(qint64 rowid);
+    // pattern with %1 the set's table and %2 its field 0, both quoted.
+    QString KeySql(const char* pattern) const;
     // Field 0 of the row (null where it is empty or there is no such row);
     // nothing when the query failed.
     std::optional<QVariant> KeyOf(qint64 rowid);
