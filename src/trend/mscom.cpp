@@ -53,7 +53,7 @@ mscom& mscom::instance()
 
 mscom::mscom(Clock clock, QString connectionName, db::SteadyClock steady)
     : clock_(std::move(clock)), connection_(std::move(connectionName)), rs_(connection_),
-      pacing_(std::move(steady))
+      pacing_(steady), lockPacing_(std::move(steady))
 {
     Form_Load();
     Timer1.setInterval(kTickMs);
@@ -94,6 +94,59 @@ void mscom::Reconnect()
     // What failed was the old connection; the new one has not tried yet,
     // so its first stored row ends the fault.
     ringFailing_[0] = ringFailing_[1] = false;
+}
+
+void mscom::FollowPath()
+{
+    if (!db::FileMoved(QSqlDatabase::database(connection_, false)))
+        return;
+    qCWarning(lcRecorder, "the database file at %s is not the file the station opened (deleted "
+                          "or replaced): its connections are opened again at that path",
+              qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+    rs_.Release();
+    const QStringList open = db::ReopenAllAtPath();
+    connected_ = open.contains(connection_);
+    reopen_ = !connected_;
+    pacing_.Opened();
+    ringFailing_[0] = ringFailing_[1] = false;
+}
+
+bool mscom::TakeRings()
+{
+    const QString path = db::DatabasePath() + QStringLiteral(".lock");
+    if (ringLock_ == RingLock::Held && lockPath_ == path && lock_->isLocked())
+        return true;
+    if (ringLock_ != RingLock::Untried && lockPath_ == path && !lockPacing_.Due())
+        return ringLock_ != RingLock::Refused;
+    lockPacing_.Opened();
+    lock_.reset();   // a lock on another path is given up first
+    lock_ = std::make_unique<QLockFile>(path);
+    // A station runs for months without touching its lock: only the end of
+    // its process makes the lock stale, never its age.
+    lock_->setStaleLockTime(0);
+    const bool refusedBefore = ringLock_ == RingLock::Refused && lockPath_ == path;
+    lockPath_ = path;
+    if (lock_->tryLock(0)) {
+        if (refusedBefore)
+            qCInfo(lcRecorder, "the other station has ended: this one records the rings of %s",
+                   qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+        ringLock_ = RingLock::Held;
+        return true;
+    }
+    if (lock_->error() != QLockFile::LockFailedError) {
+        ringLock_ = RingLock::Unavailable;
+        return true;
+    }
+    if (!refusedBefore) {
+        qint64 pid = 0;
+        QString host, application;
+        lock_->getLockInfo(&pid, &host, &application);
+        qCWarning(lcRecorder, "another station (process %lld) records into %s: this one writes "
+                              "no ring rows until it ends",
+                  pid, qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+    }
+    ringLock_ = RingLock::Refused;
+    return false;
 }
 
 void mscom::Failed(const QString& text, const QSqlError& cause)
@@ -324,13 +377,16 @@ void mscom::Timer1_Timer()
     reading = reading.addMSecs(-reading.time().msec());
     now_ = basic::SplitDayStamp(reading);
 
+    if (connected_)
+        FollowPath();
     if (reopen_ && pacing_.Due())
         Reconnect();
 
     ServeRequest(kConfRecord, confFault_);
     ServeRequest(kCaliRecord, caliFault_);
 
-    if (connected_)
+    const bool rings = connected_ && TakeRings();
+    if (rings)
         ReadHeads();
     if (ShortRingId >= db::ring::MaxId)
         ShortRingId = 0;
@@ -341,7 +397,7 @@ void mscom::Timer1_Timer()
         ShortRingId = ShortRingId + 1;
         ShortRecTime = now_.time;
         ShortRecDate = now_.date;
-        if (connected_)
+        if (rings)
             ReportRing(0, StoreRingRow(kShortRing, ShortRingId, now_));
         if (CurveOpen)
             NewShortRec = true;
@@ -350,7 +406,7 @@ void mscom::Timer1_Timer()
         LongRingId = LongRingId + 1;
         LongRecTime = now_.time;
         LongRecDate = now_.date;
-        if (connected_)
+        if (rings)
             ReportRing(1, StoreRingRow(kLongRing, LongRingId, now_));
         if (CurveOpen)
             NewLongRec = true;

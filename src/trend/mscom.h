@@ -12,17 +12,26 @@
 // file or its folder was not writable when it was opened, is opened again
 // at most every ten seconds (after installing a file that is still missing),
 // so recording comes back by itself once the file can be written.
+//
+// Before anything is stored the recorder makes sure that the file it writes
+// is still the file at the database's path; where another program deleted
+// it or put another file there, every connection of the station is opened
+// again at the path. The rings are one station's at a time: a lock beside
+// the file says which, and a second station started on the same file writes
+// no ring rows (its records are stored as always) until the first has ended.
 
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/RecordSet.h"
 #include "platform/basic/daynumbers.h"
 
 #include <QDateTime>
+#include <QLockFile>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QTimer>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 Q_DECLARE_LOGGING_CATEGORY(lcRecorder)
 
@@ -61,6 +70,8 @@ public:
 
     // Whether the connection is open (it may still be unable to write).
     bool Connected() const { return connected_; }
+    // Whether this recorder writes the rings (no other station does).
+    bool HoldsRings() const { return ringLock_ != RingLock::Refused; }
 
 private:
     struct Fault {
@@ -75,6 +86,12 @@ private:
 
     void Form_Load();
     void Reconnect();
+    // Where the file at the path is not the one the connection writes:
+    // one line, and every connection opened again at the path.
+    void FollowPath();
+    // Takes the lock on the rings when it is due; whether this recorder
+    // may write them.
+    bool TakeRings();
     // A requested record: stored, its outcome set and the request lowered.
     void ServeRequest(const Record& record, Fault& fault);
     bool StoreRecord(const Record& record, qint64& recordNumber);
@@ -93,6 +110,15 @@ private:
     bool connected_ = false;
     bool reopen_ = false;   // the connection is closed or cannot write
     db::ReopenPacing pacing_;
+    // The lock beside the file that makes the rings this station's. A lock
+    // that cannot be made at all (a folder the user may not write) tells
+    // nothing about other stations: the recorder then writes as it did
+    // before there was one.
+    enum class RingLock { Untried, Held, Refused, Unavailable };
+    std::unique_ptr<QLockFile> lock_;
+    QString lockPath_;
+    RingLock ringLock_ = RingLock::Untried;
+    db::ReopenPacing lockPacing_;
     QString error_;   // why the last store failed, for the log
     basic::DayStamp now_;
 

@@ -56,6 +56,16 @@ public:
             qunsetenv("ZC4160_DB");
     }
     const QString& path() const { return path_; }
+
+    // Closes the test's own connection, so that the next use opens the file
+    // that is at the path then.
+    void closeOutside()
+    {
+        if (QSqlDatabase::contains(kOutside)) {
+            QSqlDatabase::database(kOutside, false).close();
+            QSqlDatabase::removeDatabase(kOutside);
+        }
+    }
     const QString& folder() const { return folder_; }
 
     // The test's own connection (opened on first use).

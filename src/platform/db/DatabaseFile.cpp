@@ -13,6 +13,9 @@
 #include <QVariant>
 
 #include <chrono>
+#include <optional>
+#include <utility>
+#include <vector>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -68,6 +71,53 @@ void NamesAreNeverTexts(const QSqlDatabase& d)
         sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
         sqlite3_db_config(connection, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
     }
+}
+
+// mode=rw opens an existing file only: SQLite would otherwise create an
+// empty one, which the station must never do.
+QString ConnectionUri(const QString& path)
+{
+    return QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded)
+           + QStringLiteral("?mode=rw");
+}
+
+// Opens d, whose name and options are set, on the file at path.
+bool Open(QSqlDatabase& d, const QString& path, int busyTimeoutMs);
+
+// A file as the file system knows it, whatever its name.
+struct FileId {
+    dev_t device;
+    ino_t inode;
+    bool operator==(const FileId&) const = default;
+};
+
+std::optional<FileId> IdOf(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return FileId{st.st_dev, st.st_ino};
+}
+
+// The journal files beside path (-wal, -shm) that this process holds open.
+std::vector<QString> HeldJournals(const QString& path)
+{
+    std::vector<QString> held;
+    for (const char* suffix : {"-wal", "-shm"}) {
+        const QString journal = path + QLatin1String(suffix);
+        const std::optional<FileId> id = IdOf(journal);
+        if (!id)
+            continue;
+        for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System)) {
+            struct stat st {};
+            if (::stat(QFile::encodeName(fd.filePath()).constData(), &st) == 0
+                && FileId{st.st_dev, st.st_ino} == *id) {
+                held.push_back(journal);
+                break;
+            }
+        }
+    }
+    return held;
 }
 
 } // namespace
@@ -198,10 +248,7 @@ QSqlDatabase OpenConnection(const QString& owner)
 QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
 {
     const QString path = DatabasePath();
-    // mode=rw opens an existing file only: SQLite would otherwise create an
-    // empty one, which the station must never do.
-    const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath())
-                            .toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw");
+    const QString uri = ConnectionUri(path);
     QSqlDatabase d = QSqlDatabase::contains(owner) ? QSqlDatabase::database(owner, false)
                                                    : QSqlDatabase::addDatabase(kDriver, owner);
     if (d.isOpen() && d.databaseName() == uri)
@@ -209,9 +256,17 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     d.close();
     d.setDatabaseName(uri);
     d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(busyTimeoutMs));
+    Open(d, path, busyTimeoutMs);
+    return d;
+}
+
+namespace {
+
+bool Open(QSqlDatabase& d, const QString& path, int busyTimeoutMs)
+{
     MendJournalFiles(path);
     if (!d.open())
-        return d;
+        return false;
     NamesAreNeverTexts(d);
     QuotedNamesAreNames(d);
     QSqlQuery q(d);
@@ -220,8 +275,10 @@ QSqlDatabase OpenConnection(const QString& owner, int busyTimeoutMs)
     q.exec(QStringLiteral("PRAGMA journal_mode=WAL"));
     q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
     q.exec(QStringLiteral("PRAGMA busy_timeout=%1").arg(busyTimeoutMs));
-    return d;
+    return true;
 }
+
+} // namespace
 
 QSqlDatabase ReopenConnection(const QString& owner, int busyTimeoutMs)
 {
@@ -271,6 +328,55 @@ void CloseConnection(const QString& owner)
         d.close();
     }
     QSqlDatabase::removeDatabase(owner);
+}
+
+bool FileMoved(const QSqlDatabase& d)
+{
+    sqlite3* handle = NativeHandle(d);
+    int moved = 0;
+    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK
+           && moved != 0;
+}
+
+QStringList ReopenAllAtPath()
+{
+    const QString path = DatabasePath();
+    const QString uri = ConnectionUri(path);
+    // Every one of them first: the last connection to the old file to close
+    // folds its write-ahead log into that file and removes it, and with it
+    // the index beside it; a connection to the file now at the path must
+    // never read either.
+    // SQLite keeps the write-ahead log of a file that has moved when the file
+    // closes, beside the path where the file at the path would take it for
+    // its own: every committed change of the old file would come back into
+    // it. The journals this process held there are the old file's.
+    std::vector<std::pair<QString, std::optional<FileId>>> journals;
+    for (const QString& journal : HeldJournals(path))
+        journals.emplace_back(journal, IdOf(journal));
+    std::vector<std::pair<QString, int>> closed;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase d = QSqlDatabase::database(name, false);
+        if (!d.isOpen() || d.databaseName() != uri)
+            continue;
+        QSqlQuery timeout(d);
+        const int busyTimeoutMs = timeout.exec(QStringLiteral("PRAGMA busy_timeout")) && timeout.next()
+                                      ? timeout.value(0).toInt()
+                                      : DefaultBusyTimeoutMs;
+        timeout.finish();
+        closed.emplace_back(name, busyTimeoutMs);
+        d.close();
+    }
+    for (const auto& [journal, id] : journals)
+        if (IdOf(journal) == id)
+            QFile::remove(journal);
+    InstallIfMissing();
+    QStringList open;
+    for (const auto& [name, busyTimeoutMs] : closed) {
+        QSqlDatabase d = QSqlDatabase::database(name, false);
+        if (Open(d, path, busyTimeoutMs))
+            open << name;
+    }
+    return open;
 }
 
 } // namespace db

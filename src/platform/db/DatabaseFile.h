@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDb)
@@ -99,5 +100,20 @@ bool QuotedNamesAreNames(const QSqlDatabase& d);
 
 // Closes and removes the owner's connection.
 void CloseConnection(const QString& owner);
+
+// Whether the open connection's file is no longer the file at the
+// database's path: another program deleted it, or put another file there
+// (a restore from a backup moves a copy over it). SQLite goes on writing
+// into the file it opened, and in WAL mode it never looks, so a writer must
+// ask before it stores anything.
+bool FileMoved(const QSqlDatabase& d);
+
+// Closes every connection of the station that is open on the database's
+// path, so that nothing of the old file's write-ahead log is left beside the
+// path; then takes the path as at start (a missing file is installed with
+// empty rings) and opens those connections again there, each under its own
+// name, with its own busy timeout. Windows that hold a connection read the
+// file at the path from then on. Returns the names that are open again.
+QStringList ReopenAllAtPath();
 
 } // namespace db

@@ -1,0 +1,252 @@
+// The recorder and the file at the database's path: a file deleted or
+// replaced under the running station, and a second station on one file.
+
+#include "db/LogCapture.h"
+#include "db/TempDatabase.h"
+#include "device/Met1.h"
+#include "platform/db/Tables.h"
+#include "trend/RecorderShared.h"
+#include "trend/mscom.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlQuery>
+#include <QStringList>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+const QString kConn = QStringLiteral("path-recorder");
+// A window's connection (the chart's, an import window's) beside the recorder.
+const QString kReader = QStringLiteral("path-reader");
+const char* const kMoved = "is not the file the station opened";
+
+void ResetHandshake()
+{
+    CurveOpen = NewShortRec = NewLongRec = false;
+    SaveConfFlag = SaveCaliFlag = false;
+    ConfBuf.fill(0);
+    CaliBuf.fill(0);
+    OperatorName = QStringLiteral("op");
+    CaliNote = QStringLiteral("note");
+    SaveConfResult = SaveCaliResult = {};
+    StatusValues.fill(0);
+}
+
+class RecorderPathTest : public ::testing::Test {
+protected:
+    void SetUp() override { ResetHandshake(); }
+    void TearDown() override
+    {
+        rec.reset();
+        second.reset();
+        db::CloseConnection(kConn);
+        db::CloseConnection(kConn + QStringLiteral("-2"));
+        db::CloseConnection(kReader);
+        ResetHandshake();
+    }
+    std::unique_ptr<mscom> recorder(const QString& name)
+    {
+        db::CloseConnection(name);
+        auto r = std::make_unique<mscom>([this] { return now; }, name, [this] { return steady; });
+        r->Timer1.stop();   // the tests tick by hand
+        return r;
+    }
+    // One clock second on, and every recorder ticks once.
+    void second_()
+    {
+        now = now.addSecs(1);
+        steady += 1000;
+        for (mscom* r : {rec.get(), second.get()})
+            if (r)
+                r->Timer1_Timer();
+    }
+    void requestBoth(int value)
+    {
+        ConfBuf.fill(value);
+        CaliBuf.fill(value);
+        SaveConfFlag = SaveCaliFlag = true;
+    }
+    int count(const char* table)
+    {
+        return t.scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))).toInt();
+    }
+    // pattern with %1 the record table, %2 its number field and %3 its
+    // first value's field.
+    static QString sql(const char* pattern, const char* table)
+    {
+        const QString name = QLatin1String(table);
+        const QStringList names = db::FieldNames(*db::FindTable(name));
+        const int first = name == QLatin1String(db::ConfTable) ? db::conf::FirstValue
+                                                               : db::cali::FirstValue;
+        return QString::fromLatin1(pattern).arg(db::QuotedName(name), db::QuotedName(names[0]),
+                                                db::QuotedName(names[first]));
+    }
+    // The file at the path, as a program that opens it now sees it.
+    QString integrity()
+    {
+        t.closeOutside();
+        return t.scalar(QStringLiteral("pragma integrity_check")).toString();
+    }
+
+    TempDatabase t;
+    QDateTime now{QDate(2026, 3, 14), QTime(10, 0, 0)};
+    qint64 steady = 0;
+    std::unique_ptr<mscom> rec, second;
+};
+
+} // namespace
+
+namespace {
+
+// A copy of the file as it is committed now, made by another program.
+QString CopyOf(TempDatabase& t, const QString& name)
+{
+    const QString copy = QFileInfo(t.path()).absolutePath() + u'/' + name;
+    t.exec(QStringLiteral("vacuum into ?"), {copy});
+    return copy;
+}
+
+void Edit(const QString& file, const QStringList& statements)
+{
+    {
+        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("editor"));
+        d.setDatabaseName(file);
+        ASSERT_TRUE(d.open());
+        QSqlQuery q(d);
+        for (const QString& s : statements)
+            ASSERT_TRUE(q.exec(s)) << s.toStdString() << ": " << q.lastError().text().toStdString();
+        q.finish();
+        d.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("editor"));
+}
+
+} // namespace
+
+TEST_F(RecorderPathTest, AFileDeletedUnderTheStationIsInstalledAgainAndEverythingGoesThere)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    for (int i = 0; i < 3; ++i)
+        second_();
+    ASSERT_EQ(count("pv_data"), 3);
+
+    LogCapture log("zc4160.");
+    t.closeOutside();   // the program that deletes it holds no connection
+    ASSERT_TRUE(QFile::remove(t.path()));   // as rm does: the journal files stay
+    requestBoth(7);
+    second_();
+
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(log.infos().filter(QStringLiteral("installed a new database")).size(), 1);
+    ASSERT_TRUE(QFileInfo::exists(t.path()));
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveConfResult.recordNumber, 1);
+    EXPECT_EQ(SaveCaliResult.recordNumber, 1);
+
+    second_();
+    EXPECT_EQ(integrity(), QStringLiteral("ok"));
+    // Empty rings, going on from the new file's heads.
+    EXPECT_EQ(t.rows(QStringLiteral("select w_id from pv_data order by w_id")).size(), 2u);
+    EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(), 2);
+    EXPECT_EQ(t.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 2);
+    EXPECT_EQ(t.scalar(sql("select %3 from %1 where %2 = 1", "CONF")).toInt(), 7);
+    EXPECT_EQ(t.scalar(sql("select %3 from %1 where %2 = 1", "Calibration")).toInt(), 7);
+    // The window's connection reads the file at the path too.
+    QSqlQuery reader(QSqlDatabase::database(kReader, false));
+    ASSERT_TRUE(reader.exec(QStringLiteral("select count(*) from \"CONF\""))) ;
+    ASSERT_TRUE(reader.next());
+    EXPECT_EQ(reader.value(0).toInt(), 1);
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1);
+}
+
+TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    for (int i = 0; i < 3; ++i)
+        second_();
+    requestBoth(5);
+    second_();
+    ASSERT_EQ(SaveConfResult.recordNumber, 1);
+
+    // Another program copies the file, edits the copy (a record of its own,
+    // a value of a ring row), and later moves it over the file, as a restore
+    // does. Meanwhile the station has written on into the old file.
+    const QString copy = CopyOf(t, QStringLiteral("restore.db"));
+    Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
+                sql("insert into %1 (%2, %3) values (40, 40)", "CONF"),
+                QStringLiteral("update pv_data set ShortPv0 = 123.5 where w_id = 2")});
+    second_();
+    second_();
+    ASSERT_EQ(count("pv_data"), 6);
+
+    LogCapture log("zc4160.");
+    t.closeOutside();
+    ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(t.path()).constData()), 0);
+    requestBoth(9);
+    second_();
+
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveConfResult.recordNumber, 41);   // after the copy's own record
+    EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
+    EXPECT_EQ(SaveCaliResult.recordNumber, 2);
+    for (int i = 0; i < 3; ++i)
+        second_();
+
+    // Everything ends as a station that closes does: nothing left of the old
+    // file's journal may come back into the file at the path.
+    rec.reset();
+    db::CloseConnection(kConn);
+    db::CloseConnection(kReader);
+    EXPECT_EQ(integrity(), QStringLiteral("ok"));
+    EXPECT_EQ(t.rows(sql("select %2, %3 from %1", "CONF")).size(), 3u);
+    EXPECT_EQ(t.scalar(sql("select %3 from %1 where %2 = 40", "CONF")).toInt(), 40);
+    EXPECT_EQ(t.scalar(sql("select %3 from %1 where %2 = 41", "CONF")).toInt(), 9);
+    EXPECT_EQ(t.scalar(sql("select %3 from %1 where %2 = 2", "Calibration")).toInt(), 9);
+    EXPECT_EQ(t.scalar(QStringLiteral("select ShortPv0 from pv_data where w_id = 2")).toDouble(), 123.5);
+    // The copy's four rows, then the rows written since it stands there:
+    // the two the old file took in between are not in it.
+    EXPECT_EQ(count("pv_data"), 4 + 4);
+    EXPECT_EQ(t.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 8);
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1);
+}
+
+TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnds)
+{
+    rec = recorder(kConn);
+    second_();
+    LogCapture log("zc4160.recorder");
+    second = recorder(kConn + QStringLiteral("-2"));
+    for (int i = 0; i < 12; ++i)
+        second_();
+    EXPECT_TRUE(rec->HoldsRings());
+    EXPECT_FALSE(second->HoldsRings());
+    // One row a second: the first station's alone.
+    EXPECT_EQ(count("pv_data"), 13);
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("another station")).size(), 1)
+        << log.warnings().join(u'\n').toStdString();
+
+    // Its records are stored as always.
+    SaveConfFlag = true;
+    rec->Timer1.stop();
+    second->Timer1_Timer();
+    EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+
+    // The first ends: the second takes the rings over by itself, from the
+    // head the first left.
+    rec.reset();
+    db::CloseConnection(kConn);
+    for (int i = 0; i < 11; ++i)
+        second_();
+    EXPECT_TRUE(second->HoldsRings());
+    EXPECT_GT(count("pv_data"), 13);
+    EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(), count("pv_data"));
+    EXPECT_EQ(log.infos().filter(QStringLiteral("other station has ended")).size(), 1);
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("another station")).size(), 1);
+}
