@@ -9,9 +9,13 @@
 #include "trend/mscom.h"
 
 #include <QFile>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
+#include <QThread>
 #include <QSqlQuery>
 #include <QStringList>
+#include <csignal>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
@@ -249,4 +253,38 @@ TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnd
     EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(), count("pv_data"));
     EXPECT_EQ(log.infos().filter(QStringLiteral("other station has ended")).size(), 1);
     EXPECT_EQ(log.warnings().filter(QStringLiteral("another station")).size(), 1);
+}
+
+TEST_F(RecorderPathTest, AStationInAnotherProcessKeepsTheRingsUntilItIsGone)
+{
+    // The other station records flat out from its first tick on.
+    QProcess other;
+    other.setStandardOutputFile(QProcess::nullDevice());
+    other.start(QStringLiteral(RECORDER_CRASH_CHILD), {t.path(), QStringLiteral("0")});
+    ASSERT_TRUE(other.waitForStarted(10000));
+    QElapsedTimer waited;
+    waited.start();
+    while (count("pv_data") == 0 && waited.elapsed() < 60000)
+        QThread::msleep(20);
+    ASSERT_GT(count("pv_data"), 0);
+
+    LogCapture log("zc4160.recorder");
+    StatusValues.fill(4242);   // this station's rows carry these
+    rec = recorder(kConn);
+    for (int i = 0; i < 3; ++i)
+        second_();
+    EXPECT_FALSE(rec->HoldsRings());
+    ASSERT_TRUE(log.Warned(0, QStringLiteral("another station (process %1)").arg(other.processId())));
+
+    // Killed, it leaves its lock behind; the lock of a process that is gone
+    // holds nothing.
+    ::kill(static_cast<pid_t>(other.processId()), SIGKILL);
+    ASSERT_TRUE(other.waitForFinished(10000));
+    const QString mine = QStringLiteral("select count(*) from pv_data where ShortPv0 = 4242");
+    EXPECT_EQ(t.scalar(mine).toInt(), 0);
+    for (int i = 0; i < 11; ++i)
+        second_();
+    EXPECT_TRUE(rec->HoldsRings());
+    EXPECT_GT(t.scalar(mine).toInt(), 0);
+    EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
 }
