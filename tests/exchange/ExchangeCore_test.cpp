@@ -357,6 +357,7 @@ TEST_F(ImportRecordsTest, ARefusedTextStaysInsideItsOneShortLine)
         EXPECT_FALSE(line.contains(u'\n'));
         EXPECT_FALSE(line.contains(QChar(0x1B)));
         EXPECT_LT(line.size(), 1000);
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.exchange", line));
         EXPECT_TRUE(log.Warned(0, c.shown));
     }
 }
