@@ -174,15 +174,24 @@ TEST(DatabaseInstall, AnExistingFileIsLeftAlone)
     EXPECT_FALSE(db::InstallAt(t.path()));
 }
 
+namespace {
+
+// A plain file in the folder, where a folder must go below it: that stops
+// even a privileged user. Returns its path.
+QString Blocker(const QTemporaryDir& dir)
+{
+    QFile blocker(dir.path() + QStringLiteral("/blocker"));
+    EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+    return blocker.fileName();
+}
+
+} // namespace
+
 TEST(DatabaseInstall, AFolderThatCannotBeMadeFailsWithOneLogLine)
 {
-    // A plain file where a folder must go stops even a privileged user.
     QTemporaryDir dir;
-    QFile blocker(dir.path() + QStringLiteral("/blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
     EnvGuard env;
-    env.set("ZC4160_DB", dir.path() + QStringLiteral("/blocker/Lumo/Rdatabj.db"));
+    env.set("ZC4160_DB", Blocker(dir) + QStringLiteral("/Lumo/Rdatabj.db"));
     LogCapture log("zc4160.db");
     EXPECT_FALSE(db::InstallIfMissing());
     EXPECT_FALSE(db::InstallIfMissing());
@@ -196,14 +205,12 @@ TEST(DatabaseInstall, AFolderThatCannotBeMadeFailsWithOneLogLine)
 TEST(DatabaseInstall, AForgedPathStaysInsideItsOneShortLine)
 {
     QTemporaryDir dir;
-    QFile blocker(dir.path() + QStringLiteral("/blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
+    const QString blocker = Blocker(dir);
     EnvGuard env;
     for (const testsupport::ForgedText& forged : testsupport::ForgedTexts()) {
         SCOPED_TRACE(forged.shown.toStdString());
-        env.set("ZC4160_DB", dir.path() + QStringLiteral("/blocker/") + forged.text
-                                 + QStringLiteral("/Rdatabj.db"));
+        env.set("ZC4160_DB",
+                blocker + u'/' + forged.text + QStringLiteral("/Rdatabj.db"));
         LogCapture log("zc4160.db");
         EXPECT_FALSE(db::InstallIfMissing());
         ASSERT_EQ(log.warnings().size(), 1);
