@@ -42,7 +42,11 @@ void TrendWindow::CloseDatabase()
 
 bool TrendWindow::Exec(QSqlQuery& query, const char* what)
 {
-    if (query.exec()) {
+    // A statement that did not prepare (a table missing or not as the
+    // station made it) holds the database's reason; running it anyway
+    // would replace that with "No query".
+    const QSqlError prepared = query.lastError();
+    if (!prepared.isValid() && query.exec()) {
         if (failing_)
             qCInfo(lcChart) << "chart reads the database again";
         failing_ = false;
@@ -50,8 +54,9 @@ bool TrendWindow::Exec(QSqlQuery& query, const char* what)
     }
     // One line when the chart's reads start failing, not one per reload.
     if (!failing_)
-        qCWarning(lcChart).noquote() << what << "failed:"
-                                     << basic::LogEscaped(query.lastError().text());
+        qCWarning(lcChart).noquote()
+            << what << "failed:"
+            << basic::LogEscaped((prepared.isValid() ? prepared : query.lastError()).text());
     failing_ = true;
     return false;
 }

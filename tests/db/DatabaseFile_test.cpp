@@ -1,3 +1,4 @@
+#include "basic/LogLines.h"
 #include "db/LogCapture.h"
 #include "db/NameSwitch.h"
 #include "db/TempDatabase.h"
@@ -173,20 +174,53 @@ TEST(DatabaseInstall, AnExistingFileIsLeftAlone)
     EXPECT_FALSE(db::InstallAt(t.path()));
 }
 
+namespace {
+
+// A plain file in the folder, where a folder must go below it: that stops
+// even a privileged user. Returns its path.
+QString Blocker(const QTemporaryDir& dir)
+{
+    QFile blocker(dir.path() + QStringLiteral("/blocker"));
+    EXPECT_TRUE(blocker.open(QIODevice::WriteOnly));
+    return blocker.fileName();
+}
+
+} // namespace
+
 TEST(DatabaseInstall, AFolderThatCannotBeMadeFailsWithOneLogLine)
 {
-    // A plain file where a folder must go stops even a privileged user.
     QTemporaryDir dir;
-    QFile blocker(dir.path() + QStringLiteral("/blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
     EnvGuard env;
-    env.set("ZC4160_DB", dir.path() + QStringLiteral("/blocker/Lumo/Rdatabj.db"));
+    env.set("ZC4160_DB", Blocker(dir) + QStringLiteral("/Lumo/Rdatabj.db"));
     LogCapture log("zc4160.db");
     EXPECT_FALSE(db::InstallIfMissing());
     EXPECT_FALSE(db::InstallIfMissing());
     EXPECT_EQ(log.warnings().size(), 1);
     EXPECT_FALSE(QFileInfo::exists(db::DatabasePath()));
+}
+
+// A path from the environment may hold anything; the line that names it
+// twice (the path, and the error that names the folder) stays one short
+// line of the station's own.
+TEST(DatabaseInstall, AForgedPathStaysInsideItsOneShortLine)
+{
+    QTemporaryDir dir;
+    const QString blocker = Blocker(dir);
+    EnvGuard env;
+    for (const testsupport::ForgedText& forged : testsupport::ForgedTexts()) {
+        SCOPED_TRACE(forged.shown.toStdString());
+        env.set("ZC4160_DB",
+                blocker + u'/' + forged.text + QStringLiteral("/Rdatabj.db"));
+        LogCapture log("zc4160.db");
+        EXPECT_FALSE(db::InstallIfMissing());
+        ASSERT_EQ(log.warnings().size(), 1);
+        const QStringList halves = log.warnings()[0].split(
+            QStringLiteral(" and it cannot be installed (cannot create the folder "));
+        ASSERT_EQ(halves.size(), 2) << log.warnings()[0].toStdString();
+        for (const QString& half : halves)
+            EXPECT_TRUE(half.contains(forged.shown)) << half.toStdString();
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.db", log.warnings()[0]));
+    }
 }
 
 TEST(DatabaseConnection, MissingFileIsNotCreated)

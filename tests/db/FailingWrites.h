@@ -8,7 +8,10 @@
 // It needs the right to mount (root); error() says why it is not there.
 //
 // FileSizeLimit, the process's file size limit at 0 while it lives: every
-// write to a regular file fails (EFBIG) whatever space there is.
+// write to a regular file fails (EFBIG) whatever space there is, the
+// signal of such a write ignored as the station ignores it.
+
+#include "platform/db/FileSizeSignal.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -16,7 +19,6 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sched.h>
@@ -92,21 +94,17 @@ public:
     {
         ::getrlimit(RLIMIT_FSIZE, &saved_);
         // A write past the limit fails with EFBIG instead of ending the
-        // process.
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        // process, as in the station; the signal stays ignored afterwards,
+        // as it does there.
+        db::IgnoreFileSizeSignal();
         rlimit none = saved_;
         none.rlim_cur = 0;
         ::setrlimit(RLIMIT_FSIZE, &none);
     }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
+    ~FileSizeLimit() { ::setrlimit(RLIMIT_FSIZE, &saved_); }
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
 private:
     rlimit saved_{};
-    void (*previous_)(int) = SIG_DFL;
 };

@@ -3,6 +3,7 @@
 // and the import's write loop, over a pseudo-terminal to the simulator.
 
 #include "ExchangeReset.h"
+#include "basic/LogLines.h"
 #include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "device/DeviceFixture.h"
@@ -356,6 +357,7 @@ TEST_F(ImportRecordsTest, ARefusedTextStaysInsideItsOneShortLine)
         EXPECT_FALSE(line.contains(u'\n'));
         EXPECT_FALSE(line.contains(QChar(0x1B)));
         EXPECT_LT(line.size(), 1000);
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.exchange", line));
         EXPECT_TRUE(log.Warned(0, c.shown));
     }
 }
@@ -405,6 +407,31 @@ TEST_F(ImportRecordsTest, ARefusedQueryIsLoggedOnceUntilATryRunsAgain)
     EXPECT_FALSE(find(1));
     EXPECT_FALSE(fault.Active());
     EXPECT_EQ(log.warnings().size(), 2);
+}
+
+// The database's error text can carry what the file holds, here the name
+// of a table that a view standing for CONF reads: the lookup's warning
+// shows it escaped and short.
+TEST_F(ImportRecordsTest, AForgedDatabaseErrorStaysInsideItsOneShortLine)
+{
+    StoreConf(1);
+    t.exec(QStringLiteral("alter table CONF rename to CONF_away"));
+    for (const testsupport::ForgedText& forged : testsupport::ForgedTexts()) {
+        SCOPED_TRACE(forged.shown.toStdString());
+        t.exec(QStringLiteral("drop view if exists CONF"));
+        t.exec(QStringLiteral("create view CONF as select * from %1")
+                   .arg(db::QuotedName(forged.text)));
+        QueryFault fault(QStringLiteral("test: a query of CONF"));
+        LogCapture log("zc4160.exchange");
+        EXPECT_FALSE(FindWholeRecord(kWindow, ConfigImport(), 1, &fault));
+        ASSERT_EQ(log.warnings().size(), 1);
+        EXPECT_TRUE(log.Warned(0, QStringLiteral("test: a query of CONF failed: no such table")));
+        EXPECT_TRUE(log.Warned(0, forged.shown));
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.exchange", log.warnings()[0]));
+    }
+    t.exec(QStringLiteral("drop view CONF"));
+    t.exec(QStringLiteral("alter table CONF_away rename to CONF"));
+    EXPECT_TRUE(FindWholeRecord(kWindow, ConfigImport(), 1));
 }
 
 // A table rebuilt by another program: the lookup reads the record's values

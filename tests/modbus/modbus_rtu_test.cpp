@@ -1,4 +1,10 @@
+#include "basic/LogLines.h"
+#include "db/LogCapture.h"
 #include "modbus/SimLine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include <array>
 #include <chrono>
@@ -329,6 +335,41 @@ TEST(ModbusPorts, OpenFailsOnAMissingDeviceOrPortNumber)
     EXPECT_EQ(OpenPort_Modbus(21, 3, 2), modbus::kPortNotOpen);
     int32_t v = 0;
     EXPECT_EQ(Get_4X_DX(7, 1, 1, 1, &v), modbus::kPortNotOpen);
+}
+
+// A device path from the environment may hold anything: the lines that
+// name it stay one short line of the station's own each, whether the port
+// opens or not.
+TEST(ModbusPorts, ADevicePathIsShownEscapedAndShort)
+{
+    for (const testsupport::ForgedText& forged : testsupport::ForgedTexts()) {
+        SCOPED_TRACE(forged.shown.toStdString());
+        const QByteArray path = "/nonexistent/" + forged.text.toUtf8();
+        setenv("ZC4160_PORT8", path.constData(), 1);
+        LogCapture log("zc4160.modbus");
+        EXPECT_EQ(OpenPort_Modbus(8, 3, 2), modbus::kPortNotOpen);
+        ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
+        EXPECT_TRUE(log.Warned(0, QStringLiteral("open port 8 (/nonexistent/")));
+        EXPECT_TRUE(log.Warned(0, forged.shown));
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.modbus", log.warnings()[0]));
+    }
+
+    // The simulator's line under a forged name opens, and its note names it
+    // as safely.
+    SimLine line{8};
+    ASSERT_TRUE(line.started());
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const testsupport::ForgedText& forged = testsupport::ForgedTexts().front();
+    const QString link = dir.filePath(forged.text);
+    ASSERT_TRUE(QFile::link(QString::fromStdString(line->linkPath()), link));
+    setenv("ZC4160_PORT8", QFile::encodeName(link).constData(), 1);
+    LogCapture log("zc4160.modbus");
+    ASSERT_EQ(OpenPort_Modbus(8, 3, 2), 0);
+    ASSERT_EQ(log.infos().size(), 1) << log.infos().join(u'\n').toStdString();
+    EXPECT_TRUE(log.infos()[0].contains(forged.shown)) << log.infos()[0].toStdString();
+    EXPECT_TRUE(testsupport::SafeLine("zc4160.modbus", log.infos()[0]));
+    ClosePort_Modbus(8);
 }
 
 TEST(ModbusPorts, EachPortNumberHasItsOwnConnection)

@@ -2,6 +2,8 @@
 // marks, and the live append with its reload.
 
 #include "ChartFixture.h"
+#include "basic/LogLines.h"
+#include "platform/db/Tables.h"
 #include "trend/ChartProfile.h"
 #include "trend/TrendWindow.h"
 
@@ -375,4 +377,30 @@ TEST(TrendWindow, AClosedConnectionIsOpenedAgainAtMostEveryTenSeconds)
     // none for the tries between.
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
     EXPECT_EQ(log.infos().size(), 1) << log.infos().join('\n').toStdString();
+}
+
+// The database's error text can carry what the file holds, here the name of
+// a table that a view standing for the short ring reads: the chart's warning
+// shows it escaped and short.
+TEST(TrendWindow, AForgedReadErrorStaysInsideItsOneShortLine)
+{
+    for (const testsupport::ForgedText& forged : testsupport::ForgedTexts()) {
+        SCOPED_TRACE(forged.shown.toStdString());
+        RingFixture ring;
+        ring.WriteRing(QStringLiteral("pv_data"), 10, 10, kNoon);
+        ring.SetHeads(10, 0);
+        ring.Exec(QStringLiteral("alter table pv_data rename to pv_away"));
+        ring.Exec(QStringLiteral("create view pv_data as select * from %1")
+                      .arg(db::QuotedName(forged.text)));
+        ChartState s;
+        TrendWindow w(s, kOverviewChart);
+        w.SetDatabase(ring.Database());
+        LogCapture log("zc4160.chart");
+        w.LiveLoad();
+        ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
+        EXPECT_TRUE(log.Warned(0, QStringLiteral("failed: no such table")));
+        EXPECT_TRUE(log.Warned(0, forged.shown));
+        EXPECT_TRUE(testsupport::SafeLine("zc4160.chart", log.warnings()[0]));
+        EXPECT_EQ(LoadedIds(s, 241), std::vector<int>(241, 0));
+    }
 }

@@ -20,53 +20,64 @@ bool Steers(char16_t c)
            || (c >= 0x2066 && c <= 0x2069);
 }
 
-void AppendEscaped(QString& out, QStringView text, bool quoted)
+// Appends the escape of the character at text[i] (with its low half, for
+// a whole surrogate pair) and returns the index after what it took.
+qsizetype AppendEscaped(QString& out, QStringView text, qsizetype i, bool quoted)
 {
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size()
-            && QChar::isLowSurrogate(text[i + 1].unicode())) {
-            out += text[i];
-            out += text[++i];
-        } else if (c == u'\n') {
-            out += u"\\n";
-        } else if (c == u'\r') {
-            out += u"\\r";
-        } else if (c == u'\t') {
-            out += u"\\t";
-        } else if (quoted && (c == u'\\' || c == u'"')) {
-            out += u'\\';
-            out += QChar(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            out += u"\\x";
-            AppendHex(out, c, 2);
-        } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || Steers(c)
-                   || QChar::isSurrogate(c)) {
-            out += u"\\u{";
-            AppendHex(out, c, 4);
-            out += u'}';
-        } else {
-            out += QChar(c);
-        }
+    const char16_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size()
+        && QChar::isLowSurrogate(text[i + 1].unicode())) {
+        out += text[i];
+        out += text[i + 1];
+        return i + 2;
     }
+    if (c == u'\n') {
+        out += u"\\n";
+    } else if (c == u'\r') {
+        out += u"\\r";
+    } else if (c == u'\t') {
+        out += u"\\t";
+    } else if (c == u'\\' || (quoted && c == u'"')) {
+        out += u'\\';
+        out += QChar(c);
+    } else if (c < 0x20 || c == 0x7F) {
+        out += u"\\x";
+        AppendHex(out, c, 2);
+    } else if ((c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || Steers(c)
+               || QChar::isSurrogate(c)) {
+        out += u"\\u{";
+        AppendHex(out, c, 4);
+        out += u'}';
+    } else {
+        out += QChar(c);
+    }
+    return i + 1;
 }
 
 QString Escaped(const QString& text, int limit, bool quoted)
 {
-    const qsizetype whole = text.size();
-    qsizetype kept = std::min<qsizetype>(whole, std::max(limit, 0));
-    // A pair is kept whole or not at all.
-    if (kept > 0 && kept < whole && text[kept - 1].isHighSurrogate()
-        && text[kept].isLowSurrogate())
-        --kept;
+    const qsizetype room = std::max(limit, 0);
     QString out;
-    out.reserve(kept + 32);
+    out.reserve(std::min<qsizetype>(room, text.size() * 8) + 40);
     if (quoted)
         out += u'"';
-    AppendEscaped(out, QStringView(text).first(kept), quoted);
+    const qsizetype start = out.size();
+    qsizetype i = 0;
+    while (i < text.size()) {
+        // What went past the room is taken back: an escape or a pair is
+        // kept whole or not at all.
+        const qsizetype before = out.size();
+        const qsizetype next = AppendEscaped(out, text, i, quoted);
+        if (out.size() - start > room) {
+            out.truncate(before);
+            break;
+        }
+        i = next;
+    }
     if (quoted)
         out += u'"';
-    if (kept < whole)
+    const qsizetype whole = text.size();
+    if (i < whole)
         out += QStringLiteral("\u2026 (%1 %2)")
                    .arg(whole)
                    .arg(whole == 1 ? QLatin1StringView("character")
