@@ -6,6 +6,7 @@
 #include "db/LogCapture.h"
 #include "modbus/SimLine.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
@@ -48,10 +49,13 @@ public:
         }
     }
     // The first line it printed: "open <result>", "plain <errno>" or
-    // "cannot drop"; empty if it printed none.
+    // "cannot drop"; empty if it printed none within a wide limit.
     std::string Said()
     {
-        while (!child_.canReadLine() && child_.state() != QProcess::NotRunning)
+        QElapsedTimer clock;
+        clock.start();
+        while (!child_.canReadLine() && child_.state() != QProcess::NotRunning
+               && clock.elapsed() < 60000)
             child_.waitForReadyRead(100);
         return child_.readLine().trimmed().toStdString();
     }
