@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 using namespace basic;
@@ -40,6 +41,46 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(LeadingNumber(QString::fromUtf8(c.text)), c.value) << c.text;
     EXPECT_TRUE(std::isinf(LeadingNumber(QStringLiteral("1E400"))));
+}
+
+// A Chinese input method in full-width mode types the digits, signs and
+// point as U+FF10..U+FF19, U+FF0B, U+FF0D and U+FF0E; they are that number.
+// Full-width letters and other full-width signs are not.
+TEST(LeadingNumber, ReadsFullWidthDigitsSignsAndPointAsTheOrdinaryOnes)
+{
+    const std::optional<double> none;
+    const struct { const char* text; std::optional<double> value; } cases[] = {
+        {"１２３", 123},
+        {"－５", -5},
+        {"＋７", 7},
+        {"１２．５", 12.5},
+        {"．２５", 0.25},
+        {"－．２５", -0.25},
+        {"０", 0},
+        {"９８７６５４３２１０", 9876543210},
+        {"１2３", 123},          // mixed with ordinary digits
+        {"-１.５", -1.5},
+        {"１ ２", 12},           // blanks still skipped
+        {"１E３", 1000},         // full-width exponent digits and sign
+        {"２e－２", 0.02},
+        {"２E＋２", 200},
+        {"１．２．３", 1.2},     // still at most one point
+        {"１２，５", 12},        // a full-width comma is no separator
+        {"３：38400 BPS", 3},
+        {"７ａｂｃ", 7},
+        {"－－１", none},
+        {"－", none},
+        {"ａｂｃ", none},        // full-width letters are letters
+        {"Ｅ５", none},
+        {"１Ｅ５", 1},           // a full-width E is no exponent
+        {"／５", none},          // U+FF0F, beside the digits, is no digit
+        {"：５", none},          // nor is U+FF1A
+    };
+    for (const auto& c : cases) {
+        const QString text = QString::fromUtf8(c.text);
+        EXPECT_EQ(LeadingNumberIfAny(text), c.value) << c.text;
+        EXPECT_DOUBLE_EQ(LeadingNumber(text), c.value.value_or(0.0)) << c.text;
+    }
 }
 
 namespace {

@@ -132,6 +132,7 @@ TEST(ExchangeImport, RecordNumberIsTheWholeLeadingNumber)
         {"abc", std::nullopt}, {" 7", 7},   {"12xy", 12},   {"2.5", std::nullopt},
         {"", std::nullopt},    {"0", std::nullopt}, {"1 2", 12}, {"-3", -3},
         {"3.0", 3},            {"1e400", std::nullopt},
+        {"１２", 12},          {"－３", -3}, {"２．５", std::nullopt}, {"ａｂｃ", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RecordNumberOf(QString::fromUtf8(c.entry)), c.number) << c.entry;

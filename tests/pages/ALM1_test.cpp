@@ -125,6 +125,20 @@ TEST_F(AlarmPage, TypedTextsSendTheirValueAndEchoTheParsedNumber)
     ExpectTyped(page, cases);
 }
 
+// A Chinese input method left in full-width mode types the digits, signs
+// and point in full width: they send the number they show. Full-width
+// letters are letters, and send 0 as ordinary ones do.
+TEST_F(AlarmPage, FullWidthDigitsSendTheirNumber)
+{
+    ALM1& page = Open();
+    page.Timer1.stop();   // the echo stays until a read
+    const testsupport::TypedCase cases[] = {
+        {1, "１２３", 123, "123"},     {1, "－５", 0xFFFB, "-5"},   {14, "１２．５", 125, "12.5"},
+        {2, "１3．５", 14, "13.5"},    {1, "ａｂｃ", 0, "0"},       {1, "abc", 0, "0"},
+    };
+    ExpectTyped(page, cases);
+}
+
 // A first answer that is an exception or missing sends the same write once
 // more; a normal answer, once.
 TEST_F(AlarmPage, AFailedWriteIsSentTwice)

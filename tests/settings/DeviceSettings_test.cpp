@@ -35,6 +35,8 @@ const FieldCase kFieldCases[] = {
     {3, "23.5", refused}, {3, "-0.4", refused},
     {4, "59.5", refused}, {4, "59", 59},    {4, "", 0},
     {5, "", 0},         {5, "-1", refused}, {5, "60", refused},     {5, "1e1", 10},
+    // typed in full width
+    {0, "２０２４", 2024}, {1, "１２．５", refused}, {3, "２２．５", 22}, {5, "－１", refused},
 };
 
 TEST(ClockRules, DownAcceptsEachRowsRangeBeforeRounding)
@@ -99,6 +101,7 @@ TEST(NetworkRules, OctetsFromZeroTo255BeforeRounding)
         {"", 0},        {"0", 0},          {"255", 255},     {"255.4", refused},
         {"-0.4", refused}, {"256", refused}, {"254.5", 254}, {"0.5", 0},
         {"1.5", 2},     {"192.168", 192},  {"abc", 0},       {" 1 0", 10},
+        {"２５５", 255}, {"２５６", refused}, {"１９２．１６８", 192}, {"ａｂｃ", 0},
     };
     for (const OctetCase& c : cases) {
         SCOPED_TRACE(c.text);

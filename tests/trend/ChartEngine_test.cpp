@@ -366,7 +366,8 @@ TEST(YRange, AcceptedAndRejectedInputs)
         {"", "0", false, {}},
         {"100", "", false, {}},
         {"abc", "0", false, {}},
-        {"１５００", "-100", false, {}},   // full-width digits are no number
+        {"１５００", "-100", true, {-100, 1500, 1600}},   // full-width digits are that number
+        {"ａｂｃ", "0", false, {}},       // full-width letters are none
         {"\r1500", "0", false, {}},       // nor is a text that starts with a return
         {"+.5e3", "-.5E3", true, {-500, 500, 1000}},
     };

@@ -19,6 +19,21 @@ locale_t CLocale()
     return c;
 }
 
+// A Chinese input method left in full-width mode types the digits, the
+// signs and the point as their full-width forms; an operator who typed
+// "１２３" meant 123.
+char16_t Halfwidth(char16_t c)
+{
+    if (c >= u'\uFF10' && c <= u'\uFF19')
+        return char16_t(u'0' + (c - u'\uFF10'));
+    switch (c) {
+    case u'\uFF0B': return u'+';
+    case u'\uFF0D': return u'-';
+    case u'\uFF0E': return u'.';
+    default: return c;
+    }
+}
+
 qint64 PowerOfTen(int n)
 {
     qint64 p = 1;
@@ -38,7 +53,7 @@ std::optional<double> LeadingNumberIfAny(const QString& text)
     enum { Sign, Mantissa, ExpSign, ExpDigits } stage = Sign;
     std::string exponent;
     for (QChar qc : text) {
-        const char16_t c = qc.unicode();
+        const char16_t c = Halfwidth(qc.unicode());
         if (c == u' ' || c == u'\t' || c == u'\n')
             continue;
         if (stage == Sign) {

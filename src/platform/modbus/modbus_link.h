@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include <termios.h>
+
 namespace modbus {
 
 // Bits per second of baud index 0..8, 0 for an index outside the table.
@@ -15,6 +17,11 @@ int32_t BaudRate(int32_t baudIndex);
 // answer (64 registers, 133 characters of 11 bits) takes on the line, plus
 // 100 ms. 0 for an index outside the table.
 int32_t ResponseTimeoutMs(int32_t baudIndex);
+
+// Whether a line whose settings read back these input and output speeds
+// runs at baud bits per second, a rate of the table: an input speed of 0
+// is the output's. An open that leaves the line at another rate is no open.
+bool LineRunsAt(int32_t baud, speed_t input, speed_t output);
 
 // The longest pause between two bytes of one answer: a longer one ends the
 // answer there, and the call fails. Generous for USB adapters

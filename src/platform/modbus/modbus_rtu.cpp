@@ -1,5 +1,6 @@
 // The station's Modbus RTU master over libmodbus: one connection per port
-// number, 8 data bits and 1 stop bit at the baud and parity of the indices.
+// number, 8 data bits and 1 stop bit at the baud and parity of the indices,
+// each port held by this station alone while it is open.
 
 #include "platform/modbus/modbus_rtu.h"
 
@@ -20,8 +21,11 @@
 #include <string>
 #include <tuple>
 
+#include <fcntl.h>
 #include <modbus.h>
 #include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcModbus, "zc4160.modbus")
@@ -30,6 +34,8 @@ namespace modbus {
 namespace {
 
 constexpr int32_t kBaudRates[] = {4800, 9600, 19200, 38400, 57600, 115200, 230400, 460800, 921600};
+constexpr speed_t kSpeeds[] = {B4800, B9600, B19200, B38400, B57600, B115200, B230400, B460800, B921600};
+static_assert(std::size(kSpeeds) == std::size(kBaudRates));
 constexpr char kParities[] = {'N', 'O', 'E'};
 constexpr const char* kParityNames[] = {"no parity", "odd parity", "even parity"};
 
@@ -48,7 +54,10 @@ constexpr int64_t kDeliveryLagUs = 20000;
 
 struct Connection {
     modbus_t* ctx = nullptr;
+    int lockFd = -1;   // holds the device's lock while the line is open
     std::string device;
+    int32_t baud = 0;
+    std::string reopenFault;   // why the last reopen failed, logged once
     bool lineLost = false;   // an I/O error: reopen the device before the next call
     std::chrono::microseconds quiet{};     // the silence that ends a frame at this rate
     std::chrono::milliseconds drainLimit{};   // the longest a wait for quiet may take
@@ -92,10 +101,74 @@ Connection* OpenConnection(int32_t port)
     return &connections[size_t(port)];
 }
 
+int32_t BaudOfSpeed(speed_t speed)
+{
+    const auto* at = std::find(std::begin(kSpeeds), std::end(kSpeeds), speed);
+    return at == std::end(kSpeeds) ? 0 : kBaudRates[at - std::begin(kSpeeds)];
+}
+
+// Why a device could not be opened, for the log.
+std::string OpenFault(int error)
+{
+    if (error == EWOULDBLOCK || error == EBUSY)
+        return "in use by another program";
+    return modbus_strerror(error);
+}
+
+// Gives the device back. The exclusive flag belongs to the device, not to
+// our descriptor: it stays set while anyone else still has the device open
+// and would then keep this station itself out of its next open.
+void Disconnect(Connection& c)
+{
+    if (const int fd = modbus_get_socket(c.ctx); fd >= 0)
+        ioctl(fd, TIOCNXCL);
+    modbus_close(c.ctx);
+    if (c.lockFd >= 0)
+        ::close(c.lockFd);   // drops the lock
+    c.lockFd = -1;
+}
+
+// Opens the device for this station alone. Linux lets any number of
+// programs open one serial device, and two masters on one line take each
+// other's answers. The lock (what other serial programs take for an
+// exclusive open) holds for root too; it is taken on a descriptor of our
+// own before libmodbus opens and sets up the line, so that the settings of
+// a line another holds are never touched. TIOCEXCL keeps out programs that
+// take no lock, except root. Then the line must run at the rate asked for:
+// a UART that cannot run it keeps its old rate without a word. Returns why
+// the device did not open, empty when it did; a failed open leaves nothing
+// open.
+std::string Connect(Connection& c)
+{
+    const int lockFd = ::open(c.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (lockFd < 0)
+        return OpenFault(errno);
+    if (flock(lockFd, LOCK_EX | LOCK_NB) != 0 || modbus_connect(c.ctx) != 0) {
+        const int error = errno;
+        ::close(lockFd);
+        return OpenFault(error);
+    }
+    c.lockFd = lockFd;
+    const int fd = modbus_get_socket(c.ctx);
+    termios tio{};
+    if (ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &tio) != 0) {
+        const int error = errno;
+        Disconnect(c);
+        return OpenFault(error);
+    }
+    if (!LineRunsAt(c.baud, cfgetispeed(&tio), cfgetospeed(&tio))) {
+        Disconnect(c);
+        const int32_t runs = BaudOfSpeed(cfgetospeed(&tio));
+        return "the line did not take " + std::to_string(c.baud) + " baud (it runs at "
+               + (runs ? std::to_string(runs) + " baud)" : "another rate)");
+    }
+    return {};
+}
+
 void Release(Connection& c)
 {
     if (c.ctx) {
-        modbus_close(c.ctx);
+        Disconnect(c);
         modbus_free(c.ctx);
     }
     c = Connection{};
@@ -103,11 +176,18 @@ void Release(Connection& c)
 
 bool Reconnect(Connection& c)
 {
-    modbus_close(c.ctx);
-    if (modbus_connect(c.ctx) != 0)
+    Disconnect(c);
+    if (std::string fault = Connect(c); !fault.empty()) {
+        // Tried again on every call until the device is back: told once.
+        if (fault != c.reopenFault)
+            qCWarning(lcModbus, "%s not opened again: %s", DeviceText(c.device).constData(),
+                      fault.c_str());
+        c.reopenFault = std::move(fault);
         return false;
+    }
     modbus_flush(c.ctx);
     c.lineLost = false;
+    c.reopenFault.clear();
     qCInfo(lcModbus, "%s opened again", DeviceText(c.device).constData());
     return true;
 }
@@ -267,12 +347,13 @@ int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
                   modbus_strerror(error));
         return kPortNotOpen;
     }
-    if (modbus_connect(ctx) != 0) {
-        const int error = errno;
+    c.ctx = ctx;
+    c.device = device;
+    c.baud = baud;
+    if (const std::string fault = Connect(c); !fault.empty()) {
         qCWarning(lcModbus, "open port %d (%s, %d baud, %s): %s", port,
-                  DeviceText(device).constData(), baud, kParityNames[parityIndex],
-                  modbus_strerror(error));
-        modbus_free(ctx);
+                  DeviceText(device).constData(), baud, kParityNames[parityIndex], fault.c_str());
+        Release(c);
         return kPortNotOpen;
     }
     const int32_t timeoutMs = ResponseTimeoutMs(baudIndex);
@@ -280,8 +361,6 @@ int32_t DoOpen(int32_t port, int32_t baudIndex, int32_t parityIndex)
     modbus_set_byte_timeout(ctx, 0, uint32_t(kByteTimeoutMs) * 1000);
     modbus_set_error_recovery(ctx, MODBUS_ERROR_RECOVERY_NONE);
     modbus_flush(ctx);
-    c.ctx = ctx;
-    c.device = device;
     c.quiet = std::chrono::microseconds(QuietUs(baud));
     c.drainLimit = std::chrono::milliseconds(timeoutMs);
     qCInfo(lcModbus, "port %d open on %s at %d baud, %s, response timeout %d ms", port,
@@ -347,6 +426,15 @@ int32_t ResponseTimeoutMs(int32_t baudIndex)
         return 0;
     const int32_t bits = kLongestAnswerCharacters * kBitsPerCharacter;
     return (bits * 1000 + baud - 1) / baud + kTimeoutMarginMs;
+}
+
+bool LineRunsAt(int32_t baud, speed_t input, speed_t output)
+{
+    const auto* at = std::find(std::begin(kBaudRates), std::end(kBaudRates), baud);
+    if (at == std::end(kBaudRates))
+        return false;
+    const speed_t wanted = kSpeeds[at - std::begin(kBaudRates)];
+    return output == wanted && (input == wanted || input == 0);
 }
 
 void SetCallObserver(CallObserver o)

@@ -38,6 +38,9 @@ constexpr bool FitsRegister(double value)
 // port 1..20 is /dev/ttyS<port-1> unless ZC4160_PORT<port> names a device;
 // baud index 0..8 is 4800..921600; parity index 0 none, 1 odd, 2 even.
 // Opening an open port reopens it; each port number has its own connection.
+// A port is opened for this station alone: one that another program or
+// station holds does not open, nor does one whose line does not take the
+// baud rate.
 int32_t OpenPort_Modbus(int32_t port, int32_t baudIndex, int32_t parityIndex);
 int32_t ClosePort_Modbus(int32_t port);
 
