@@ -172,11 +172,19 @@ TEST_F(RecordSetTest, ARecordAddedToATableWithoutItsKeyGetsTheNextNumberOrIsNotS
         t.stopRenumbering();
         t.renumber(table, key, QStringLiteral("1"));
         EXPECT_FALSE(add(51));
-        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("2 records hold 1")))
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("its number 1 finds 2 records")))
+            << rs->LastError().toStdString();
+        t.stopRenumbering();
+        // The text of a number another record holds: the lookup by that
+        // number finds the other record, not this one.
+        t.renumber(table, key, QStringLiteral("'1'"));
+        EXPECT_FALSE(add(52));
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("its number 1 finds another record")))
             << rs->LastError().toStdString();
         t.stopRenumbering();
         EXPECT_TRUE(numberOf(50).empty());
         EXPECT_TRUE(numberOf(51).empty());
+        EXPECT_TRUE(numberOf(52).empty());
         EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)), 4);
         EXPECT_EQ(add(60), 5);
     }
