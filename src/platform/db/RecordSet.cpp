@@ -523,9 +523,13 @@ bool RecordSet::EndSavepoint(bool keep, bool outermost)
 {
     if (keep && Run(QStringLiteral("RELEASE new_record"), {}))
         return true;
-    // Undone as a whole, also where the release failed; the error that got
-    // here stays the one told. A savepoint of its own leaves no transaction
-    // open behind it, whatever SQLite made of the failure.
+    // Undone as a whole, also where the release failed: a transaction left
+    // open would take in the next record, whose own release would then
+    // commit nothing. The error that got here stays the one told. A
+    // savepoint of its own leaves no transaction open behind it, whatever
+    // SQLite made of the failure: where the commit waited in vain for a
+    // reader (a file in rollback-journal mode), the release below waits in
+    // vain too, and only the rollback ends the transaction.
     const QString error = error_;
     const QSqlError sqlError = sqlError_;
     Run(QStringLiteral("ROLLBACK TO new_record"), {});
