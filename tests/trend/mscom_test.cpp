@@ -437,7 +437,8 @@ TEST_F(RecorderTest, AMissingOrNegativeHeadIsTakenFromTheNewestRow)
     EXPECT_EQ(heads()[0].toInt(), 302);
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
 
-    // A negative head: only that ring is re-derived.
+    // Now running: a negative or empty head is stored again from the id
+    // the recorder holds, for that ring alone.
     setHeads(-5, 1);
     tickAfter(1000);
     EXPECT_EQ(heads(), (QVariantList{303, 303, 1, 1}));
