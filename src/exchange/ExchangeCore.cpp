@@ -153,9 +153,9 @@ QString RecordQuerySql(const ImportRecord& record)
     QStringList values;
     for (const QString& name : names.mid(record.firstValueField, record.count))
         values << table + db::QuotedName(name);
-    return QStringLiteral("select %1 from  %2 where %3=?")
+    return QStringLiteral("select %1 from  %2 where %3")
         .arg(values.join(QStringLiteral(", ")), table.chopped(1),
-             table + db::QuotedName(names.value(0)));
+             db::RecordNumberTest(QString::fromLatin1(record.table), names.value(0)));
 }
 
 std::optional<qint64> RecordNumberOf(const QString& entry)

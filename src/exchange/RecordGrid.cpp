@@ -96,7 +96,7 @@ RecordGridModel::RecordGridModel(QString connection, const GridDesign& design, Q
         captions_ << name;
         formats_.push_back(CellFormat::General);
     }
-    key_ = names.value(0);
+    numberTest_ = db::RecordNumberTest(QString::fromLatin1(design.table), names.value(0));
     select_ = QStringLiteral("select %1 from  %2")
                   .arg(db::QuotedNames(columns),
                        db::QuotedName(QString::fromLatin1(design.table)));
@@ -111,7 +111,7 @@ bool RecordGridModel::ShowRecord(std::optional<qint64> number)
 {
     // Without a number the query still runs, bound to no value, and shows
     // no record.
-    return Run(select_ + QStringLiteral(" where %1=?").arg(db::QuotedName(key_)),
+    return Run(select_ + QStringLiteral(" where ") + numberTest_,
                {number ? QVariant(*number) : QVariant()});
 }
 

@@ -78,7 +78,7 @@ private:
     QStringList captions_;
     std::vector<CellFormat> formats_;
     QString select_;   // "select <columns> from  <table>"
-    QString key_;      // the table's field 0
+    QString numberTest_;   // the table's field 0 equal to a bound number
     QueryFault& fault_;
 };
 

@@ -10,6 +10,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
+#include <optional>
 #include <span>
 
 Q_LOGGING_CATEGORY(lcRecorder, "zc4160.recorder")
@@ -109,6 +110,7 @@ void mscom::FollowPath()
     reopen_ = !connected_;
     pacing_.Opened();
     ringFailing_[0] = ringFailing_[1] = false;
+    headsKnown_ = false;   // the ids held are the old file's
 }
 
 bool mscom::TakeRings()
@@ -130,6 +132,10 @@ bool mscom::TakeRings()
         if (refusedBefore)
             qCInfo(lcRecorder, "the other station has ended: this one records the rings of %s",
                    qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+        // Another station moved the heads on meanwhile: the ids held are
+        // not the file's.
+        if (refusedBefore)
+            headsKnown_ = false;
         ringLock_ = RingLock::Held;
         return true;
     }
@@ -274,14 +280,16 @@ void mscom::ServeRequest(const Record& record, Fault& fault)
     *record.requested = false;
 }
 
-int32_t mscom::NewestId(const Ring& ring)
+std::optional<int32_t> mscom::NewestId(const Ring& ring)
 {
     // Best guess: the row with the latest stamp. A clock that was set back
     // makes this pick a row older than the true head, so a few rows written
     // before the change may be overwritten early; it still keeps the ids
     // inside the ring and the head naming a stored row.
     int32_t id = 0;
-    if (rs_.Open(QString::fromLatin1(ring.newestSql)) && !rs_.AtEnd())
+    if (!rs_.Open(QString::fromLatin1(ring.newestSql)))
+        return std::nullopt;
+    if (!rs_.AtEnd())
         basic::AssignRounded(id, rs_.Field(db::ring::Id).toDouble());
     rs_.Close();
     if (id < 0 || id > db::ring::MaxId)
@@ -310,18 +318,32 @@ void mscom::ReadHeads()
     }
     rs_.Close();
     if (shortOk && longOk) {
+        headsKnown_ = true;
         headFault_.active = false;
         return;
     }
 
     // No row, or a head that is empty or negative: counting on from it would
     // write ids outside the ring, or overwrite the ring from id 1 while no
-    // head is stored. Take the newest row of each such ring instead and
-    // store it as the head.
-    if (!shortOk)
-        ShortRingId = NewestId(kShortRing);
-    if (!longOk)
-        LongRingId = NewestId(kLongRing);
+    // head is stored. While the recorder runs it holds the true head of each
+    // ring in memory and keeps it: the newest stamp may belong to a row
+    // written before the clock was set back, and going back to it would
+    // overwrite every row written since. Only at the start of a file, with
+    // no id of its own yet, does it take the newest row of each such ring.
+    // Either way the ids are stored as the heads, so the file names them
+    // again.
+    const bool guessed = !headsKnown_;
+    if (guessed) {
+        const std::optional<int32_t> newestShort =
+            shortOk ? std::optional(ShortRingId) : NewestId(kShortRing);
+        const std::optional<int32_t> newestLong =
+            longOk ? std::optional(LongRingId) : NewestId(kLongRing);
+        if (!newestShort || !newestLong)
+            return;   // tried again next tick; the ids stay as they were
+        ShortRingId = *newestShort;
+        LongRingId = *newestLong;
+        headsKnown_ = true;
+    }
     bool ok = Begin() && rs_.Open(QString::fromLatin1(kHeadsSql));
     if (ok && rs_.AtEnd())
         ok = rs_.AddNew();
@@ -332,9 +354,10 @@ void mscom::ReadHeads()
         ok = rs_.SetField(LongHead, LongRingId) && rs_.SetField(LongHeadCopy, LongRingId);
     ok = End(ok && rs_.Update());
     if (!headFault_.active)
-        qCWarning(lcRecorder, "the ring heads were %s; taken from the newest rows (%d, %d)%s",
-                  haveRow ? "empty or negative" : "missing", ShortRingId, LongRingId,
-                  ok ? "" : " but not stored");
+        qCWarning(lcRecorder, "the ring heads were %s; %s (%d, %d)%s",
+                  haveRow ? "empty or negative" : "missing",
+                  guessed ? "taken from the newest rows" : "kept as the recorder held them",
+                  ShortRingId, LongRingId, ok ? "" : " but not stored");
     headFault_.active = true;
 }
 

@@ -32,6 +32,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcRecorder)
 
@@ -95,8 +96,12 @@ private:
     // A requested record: stored, its outcome set and the request lowered.
     void ServeRequest(const Record& record, Fault& fault);
     bool StoreRecord(const Record& record, qint64& recordNumber);
+    // The heads from sl_void into the ids; see headsKnown_ for a head that
+    // cannot be read.
     void ReadHeads();
-    int32_t NewestId(const Ring& ring);
+    // The id of the ring's row with the newest stamp (0 for an empty ring);
+    // nothing when the query failed.
+    std::optional<int32_t> NewestId(const Ring& ring);
     bool StoreRingRow(const Ring& ring, int32_t id, const basic::DayStamp& stamp);
     bool Begin();
     bool End(bool commit);   // whether it committed
@@ -124,4 +129,12 @@ private:
 
     Fault confFault_, caliFault_, headFault_, ringFault_;
     bool ringFailing_[2] = {false, false};   // short, long
+    // Whether the ids in memory are this file's heads: the recorder read or
+    // took them from the file it has open. Until then a head that cannot be
+    // read is taken from the ring's newest row; from then on it is kept as
+    // held in memory. A connection opened on another file (one that
+    // replaced the file at the path), or rings taken over from another
+    // station, clear it, so that the file's heads are read, or guessed from
+    // its own rows.
+    bool headsKnown_ = false;
 };

@@ -172,11 +172,19 @@ TEST_F(RecordSetTest, ARecordAddedToATableWithoutItsKeyGetsTheNextNumberOrIsNotS
         t.stopRenumbering();
         t.renumber(table, key, QStringLiteral("1"));
         EXPECT_FALSE(add(51));
-        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("2 records hold 1")))
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("its number 1 finds 2 records")))
+            << rs->LastError().toStdString();
+        t.stopRenumbering();
+        // The text of a number another record holds: the lookup by that
+        // number finds the other record, not this one.
+        t.renumber(table, key, QStringLiteral("'1'"));
+        EXPECT_FALSE(add(52));
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("its number 1 finds another record")))
             << rs->LastError().toStdString();
         t.stopRenumbering();
         EXPECT_TRUE(numberOf(50).empty());
         EXPECT_TRUE(numberOf(51).empty());
+        EXPECT_TRUE(numberOf(52).empty());
         EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)), 4);
         EXPECT_EQ(add(60), 5);
     }
@@ -390,4 +398,49 @@ TEST_F(RecordSetTest, GoesOnAfterTheConnectionIsOpenedAgain)
     EXPECT_EQ(ids(QStringLiteral("select * from  pv_data where w_id=?"), {3}), std::vector<int>{3});
     ASSERT_TRUE(rs->Open(QStringLiteral("select * from  pv_data where w_id=?"), {3}));
     ASSERT_TRUE(rs->SetField(1, 2.0) && rs->Update()) << rs->LastError().toStdString();
+}
+
+// A file that another program keeps in rollback-journal mode, reading it
+// when the connection opened (so the switch to WAL did not take) and while
+// the records are added: a commit must wait for the reader and gives up.
+// The record is not stored, and no transaction stays open behind it. Here
+// the clean-up's own release cannot end the transaction either (it waits
+// on the same reader), so only the last rollback ends it; left open, it
+// would take in the next record, which would then be told stored with
+// nothing in the file.
+TEST_F(RecordSetTest, ARecordWhoseCommitWaitsOnAReaderLeavesNoTransactionOpen)
+{
+    db::CloseConnection(kConn);
+    t.exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    t.exec(QStringLiteral("BEGIN"));
+    ASSERT_EQ(t.scalar(QStringLiteral("select count(*) from CONF")), 0);
+    ASSERT_TRUE(db::OpenConnection(kConn, 100).isOpen());
+    QSqlQuery mode(QSqlDatabase::database(kConn, false));
+    ASSERT_TRUE(mode.exec(QStringLiteral("PRAGMA journal_mode")) && mode.next());
+    ASSERT_EQ(mode.value(0).toString(), QStringLiteral("delete"));
+    mode.finish();
+
+    auto add = [&](const RecordTable& tb) {
+        EXPECT_TRUE(rs->Open(QStringLiteral("select * from  ") + QString::fromLatin1(tb.name)));
+        EXPECT_TRUE(rs->AddNew());
+        EXPECT_TRUE(rs->SetField(tb.valueField, 5));
+        const bool stored = rs->Update();
+        rs->Close();
+        return stored;
+    };
+    for (const RecordTable& tb : kRecordTables) {
+        SCOPED_TRACE(tb.name);
+        EXPECT_FALSE(add(tb));
+        EXPECT_TRUE(rs->LastError().contains(QStringLiteral("locked"))) << rs->LastError().toStdString();
+        EXPECT_FALSE(db::InTransaction(QSqlDatabase::database(kConn, false)));
+    }
+    t.exec(QStringLiteral("COMMIT"));
+    for (const RecordTable& tb : kRecordTables) {
+        SCOPED_TRACE(tb.name);
+        EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(QLatin1String(tb.name))), 0);
+        ASSERT_TRUE(add(tb)) << rs->LastError().toStdString();
+        EXPECT_EQ(t.scalar(QStringLiteral("select \"%1\" from \"%2\"")
+                               .arg(QLatin1String(tb.key), QLatin1String(tb.name))),
+                  1);
+    }
 }

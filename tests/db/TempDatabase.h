@@ -7,6 +7,7 @@
 #include "platform/db/Tables.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -120,8 +121,10 @@ public:
     // Rebuilds a kept table from its copy, as another program might: with
     // these fields in this order and the rows it held; a field left out is
     // gone, one the copy did not have comes in empty. The key, when listed,
-    // stays the integer key, so the records keep their numbers.
-    void rebuild(const QString& table, const QStringList& fields, const QString& key)
+    // stays the integer key, so the records keep their numbers. A field
+    // named in defaults takes that SQL value where a new row leaves it out.
+    void rebuild(const QString& table, const QStringList& fields, const QString& key,
+                 const QMap<QString, QString>& defaults = {})
     {
         QStringList had;
         for (const QVariantList& column :
@@ -129,7 +132,9 @@ public:
             had << column.value(1).toString();
         QStringList columns, names, values;
         for (const QString& field : fields) {
-            columns << Quoted(field) + (field == key ? QStringLiteral(" INTEGER PRIMARY KEY") : QString());
+            columns << Quoted(field) + (field == key ? QStringLiteral(" INTEGER PRIMARY KEY") : QString())
+                           + (defaults.contains(field) ? QStringLiteral(" DEFAULT ") + defaults[field]
+                                                       : QString());
             names << Quoted(field);
             values << (had.contains(field) ? Quoted(field) : QStringLiteral("NULL"));
         }
@@ -141,11 +146,23 @@ public:
 
     // The table rebuilt as another program might leave it: its rows, but
     // neither its integer key nor the fields' types, so a field keeps any
-    // value as it was given, a number as a text too.
-    void dropKey(const QString& table)
+    // value as it was given, a number as a text too; the number field with
+    // the SQL value keyDefault as its default, when given.
+    void dropKey(const QString& table, const QString& keyDefault = QString())
     {
         keep(table);
-        rebuild(table, db::FieldNames(*db::FindTable(table)), QString());
+        const QStringList names = db::FieldNames(*db::FindTable(table));
+        QMap<QString, QString> defaults;
+        if (!keyDefault.isEmpty())
+            defaults[names[0]] = keyDefault;
+        rebuild(table, names, QString(), defaults);
+    }
+    // The table as the station installs it, empty, its numbering begun anew.
+    void reinstall(const QString& table)
+    {
+        exec(QStringLiteral("drop table if exists %1").arg(Quoted(table)));
+        exec(db::CreateTableSql(*db::FindTable(table)));
+        exec(QStringLiteral("delete from sqlite_sequence where name=?"), {table});
     }
     // A trigger of another program: each record stored in the table gets
     // the number valueSql (an SQL expression; NULL takes it away) the

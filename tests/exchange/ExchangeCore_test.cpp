@@ -178,23 +178,33 @@ protected:
         db::CloseConnection(kWindow);
         ResetExchange();
     }
-    // Stores CONF record n with register r = 1000 n + r - 4097.
-    qint64 StoreConf(int n)
+    // Exports CONF record n with register r = 1000 n + r - 4097, in one
+    // tick of the recorder; SaveConfResult tells what became of it.
+    void ExportConf(int n)
     {
         for (int i = 0; i < 192; ++i)
             ConfBuf[size_t(i)] = 1000 * n + i;
         SaveConfFlag = true;
         recorder->Timer1_Timer();
-        EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
-        return SaveConfResult.recordNumber;
     }
-    // Stores Calibration record n with register r = 1000 n + r - 24577.
-    qint64 StoreCali(int n)
+    // The same with Calibration record n, register r = 1000 n + r - 24577.
+    void ExportCali(int n)
     {
         for (int i = 0; i < 64; ++i)
             CaliBuf[size_t(i)] = 1000 * n + i;
         SaveCaliFlag = true;
         recorder->Timer1_Timer();
+    }
+    // Stores them; the number stored.
+    qint64 StoreConf(int n)
+    {
+        ExportConf(n);
+        EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+        return SaveConfResult.recordNumber;
+    }
+    qint64 StoreCali(int n)
+    {
+        ExportCali(n);
         EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
         return SaveCaliResult.recordNumber;
     }
@@ -578,6 +588,113 @@ TEST_F(ImportRecordsTest, ATableRebuiltAgainAndAgainUnderTheWindowIsReadOrRefuse
         EXPECT_FALSE(fault.Active());
     }
     EXPECT_EQ(log.warnings().size(), 6);
+}
+
+// "数据导出成功" only for a record that its number finds. In every shape
+// another program may leave a record table in, an export is told stored
+// only where the operator can enter its number and the import's lookup by
+// that number finds the new record alone, with the values just exported;
+// else it is told failed, with one warning, and nothing of it stays.
+TEST_F(ImportRecordsTest, AnExportIsStoredOnlyWhereItsNumberFindsItAlone)
+{
+    enum Table { Installed, KeyWithoutCount, Keyless };
+    struct Shape {
+        const char* how;
+        Table table;
+        const char* held;         // the numbers of the records there, as SQL values
+        const char* keyDefault;   // SQL, of a keyless table's number field
+        const char* renumbered;   // SQL, the number a trigger writes in place of the given one
+        qint64 number;            // the new record's; 0: not stored
+    };
+    const Shape shapes[] = {
+        {"as installed", Installed, "(1), (2)", nullptr, nullptr, 3},
+        {"as installed, the highest just below the last number entered", Installed,
+         "(8999999999999998)", nullptr, nullptr, 8999999999999999},
+        {"as installed, the last number entered held", Installed, "(9000000000000000)",
+         nullptr, nullptr, 0},
+        {"as installed, the last number SQLite gives held", Installed,
+         "(9223372036854775807)", nullptr, nullptr, 0},
+        {"its key without the count, the last number entered held", KeyWithoutCount,
+         "(9000000000000000)", nullptr, nullptr, 0},
+        {"keyless", Keyless, "(1), ('7')", nullptr, nullptr, 8},
+        {"keyless, the number's default the text of one held", Keyless, "(1), (9)", "'9'",
+         nullptr, 0},
+        {"keyless, the number's default the text of none held", Keyless, "(1)", "'9'",
+         nullptr, 0},
+        {"keyless, the number's default one held", Keyless, "(1), (9)", "9", nullptr, 0},
+        {"keyless, the number's default one not held", Keyless, "(1)", "9", nullptr, 9},
+        {"keyless, a trigger writing the text of a number held", Keyless, "(1), (9)", nullptr,
+         "'9'", 0},
+        {"keyless, a trigger writing a number held", Keyless, "(1), (9)", nullptr, "9", 0},
+        {"keyless, a trigger writing a number no entry takes", Keyless, "(1)", nullptr,
+         "9000000000000001", 0},
+        {"keyless, a trigger taking the number away", Keyless, "(1)", nullptr, "NULL", 0},
+    };
+    struct Record {
+        const ImportRecord* record;
+        const char* table;
+        bool calibration;
+        const SaveResult* result;
+    };
+    const Record records[] = {
+        {&ConfigImport(), "CONF", false, &SaveConfResult},
+        {&CalibrationImport(), "Calibration", true, &SaveCaliResult},
+    };
+    for (const Record& r : records) {
+        const QString table = QString::fromLatin1(r.table);
+        const QString key = Names(r.table)[0];
+        for (const Shape& shape : shapes) {
+            SCOPED_TRACE(std::string(r.table) + ": " + shape.how);
+            t.reinstall(table);
+            if (shape.table == KeyWithoutCount) {
+                t.keep(table);
+                t.rebuild(table, Names(r.table), key);
+            } else if (shape.table == Keyless) {
+                t.dropKey(table, QString::fromLatin1(shape.keyDefault));
+            }
+            t.exec(QStringLiteral("insert into \"%1\" (\"%2\") values %3")
+                       .arg(table, key, QLatin1String(shape.held)));
+            if (shape.renumbered)
+                t.renumber(table, key, QString::fromLatin1(shape.renumbered));
+            const QVariant before = t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table));
+            // A recorder of its own, so that each shape's fault is told.
+            recorder.reset();
+            db::CloseConnection(kRecorder);
+            recorder = std::make_unique<mscom>([] { return QDateTime::currentDateTime(); },
+                                               kRecorder);
+            recorder->Timer1.stop();
+            LogCapture log("zc4160.recorder");
+            if (r.calibration)
+                ExportCali(3);
+            else
+                ExportConf(3);
+            t.stopRenumbering();
+            if (!shape.number) {
+                EXPECT_EQ(r.result->outcome, SaveOutcome::Failed);
+                EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\"").arg(table)),
+                          before);
+                EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
+                continue;
+            }
+            ASSERT_EQ(r.result->outcome, SaveOutcome::Stored)
+                << log.warnings().join(u'\n').toStdString();
+            EXPECT_EQ(r.result->recordNumber, shape.number);
+            EXPECT_TRUE(log.warnings().isEmpty()) << log.warnings().join(u'\n').toStdString();
+            // The operator enters the number; the lookup finds the new
+            // record, and it alone.
+            const std::optional<qint64> entered =
+                RecordNumberOf(QString::number(r.result->recordNumber));
+            EXPECT_EQ(entered, shape.number);
+            const auto values = FindWholeRecord(kWindow, *r.record, entered);
+            ASSERT_TRUE(values);
+            EXPECT_EQ(*values, Written(*r.record, 3));
+            EXPECT_EQ(t.scalar(QStringLiteral("select count(*) from \"%1\" where %2")
+                                   .arg(table, db::RecordNumberTest(table, key)),
+                               {*entered}),
+                      1);
+        }
+        t.reinstall(table);
+    }
 }
 
 // The export and the import loop against the simulator.

@@ -437,13 +437,88 @@ TEST_F(RecorderTest, AMissingOrNegativeHeadIsTakenFromTheNewestRow)
     EXPECT_EQ(heads()[0].toInt(), 302);
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
 
-    // A negative head: only that ring is re-derived.
+    // Now running: a negative or empty head is stored again from the id
+    // the recorder holds, for that ring alone.
     setHeads(-5, 1);
     tickAfter(1000);
     EXPECT_EQ(heads(), (QVariantList{303, 303, 1, 1}));
     setHeads(QVariant(), 1);   // an empty field
     tickAfter(1000);
     EXPECT_EQ(heads(), (QVariantList{304, 304, 1, 1}));
+}
+
+// Rows stamped ahead of the clock (a clock that was set back) make the
+// newest stamp no guide to the head. A head that cannot be read while the
+// recorder runs keeps the id it holds, and the heads are stored from those
+// ids: every row written since the start stays as it was written. Only a
+// new start with no head to read takes the newest stamp.
+TEST_F(RecorderTest, AHeadThatCannotBeReadWhileRunningKeepsTheIdHeld)
+{
+    const double tomorrow = Day(kDay.addDays(1));
+    struct Case {
+        const char* how;
+        const char* sql;
+    };
+    // The rows the recorder wrote, in both rings.
+    auto rowsOfToday = [&] {
+        return t.rows(QStringLiteral("select 's', * from pv_data where w_date < ? union all "
+                                     "select 'l', * from Lpv_wdjl where w_date < ?"),
+                      {tomorrow, tomorrow});
+    };
+    const Case cases[] = {
+        {"the heads' row deleted", "delete from sl_void"},
+        {"both heads empty", "update sl_void set ShortHead=NULL, LongHead=NULL"},
+        {"both heads negative", "update sl_void set ShortHead=-1, LongHead=-7"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.how);
+        now = QDateTime(kDay, QTime(10, 0, 0, 50));
+        t.exec(QStringLiteral("delete from pv_data"));
+        t.exec(QStringLiteral("delete from Lpv_wdjl"));
+        t.exec(QStringLiteral("BEGIN"));
+        for (int id = 29901; id <= 30005; ++id)
+            t.exec(QStringLiteral("insert into pv_data values (?, ?, ?, 0,0,0,0,0,0,0,0)"),
+                   {id, tomorrow, (id - 29900) / 86400.0});
+        for (int id = 29991; id <= 30000; ++id)
+            t.exec(QStringLiteral("insert into Lpv_wdjl values (?, ?, ?, 0,0,0,0,0,0,0,0)"),
+                   {id, tomorrow, (id - 29990) * 10 / 86400.0});
+        t.exec(QStringLiteral("COMMIT"));
+        setHeads(30005, 30000);
+        LogCapture log("zc4160.recorder");
+        load();
+        for (int s = 0; s <= 36; ++s)
+            tickAfter(s == 0 ? 0 : 1000);   // short rows 30006..30042, long 30001..30004
+        ASSERT_EQ(heads(), (QVariantList{30042, 30042, 30004, 30004}));
+        const auto written = rowsOfToday();
+        ASSERT_EQ(written.size(), 37u + 4u);
+
+        t.exec(QString::fromLatin1(c.sql));
+        tickAfter(1000);
+        EXPECT_EQ(heads(), (QVariantList{30043, 30043, 30004, 30004}));
+        for (int s = 38; s <= 40; ++s)
+            tickAfter(1000);
+        EXPECT_EQ(heads(), (QVariantList{30046, 30046, 30005, 30005}));
+        // Nothing written since the start was overwritten; the new rows
+        // went to the ids after it.
+        const auto after = rowsOfToday();
+        ASSERT_EQ(after.size(), written.size() + 5);
+        for (const QVariantList& r : written)
+            EXPECT_NE(std::find(after.begin(), after.end(), r), after.end())
+                << "overwritten: " << r[0].toString().toStdString() << " " << r[1].toInt();
+        EXPECT_EQ(count("pv_data"), 105 + 37 + 4);
+        EXPECT_EQ(count("Lpv_wdjl"), 10 + 4 + 1);
+        ASSERT_EQ(log.warnings().size(), 1) << log.warnings().join('\n').toStdString();
+        EXPECT_TRUE(log.Warned(0, QStringLiteral("kept as the recorder held them (30042, 30004)")));
+    }
+
+    // A new start on that file with no head to read has no id of its own
+    // yet: it takes the rows with the newest stamps.
+    t.exec(QStringLiteral("delete from sl_void"));
+    LogCapture log("zc4160.recorder");
+    load();
+    tickAfter(1000);
+    EXPECT_EQ(heads(), (QVariantList{30006, 30006, 30001, 30001}));
+    EXPECT_TRUE(log.Warned(0, QStringLiteral("taken from the newest rows (30005, 30000)")));
 }
 
 TEST_F(RecorderTest, ARowThatCannotBeStoredLeavesTheHead)
@@ -890,8 +965,12 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
     ASSERT_EQ(count("pv_data"), 1);
     LogCapture log("zc4160.recorder");
 
-    // Four exports and four seconds of ring rows while the writes fail;
-    // what they gave is looked at once writes go through again.
+    // Two seconds of ring rows and four exports while the writes fail,
+    // both records in one tick: a transaction that the first left open
+    // would take the second in and tell it stored. The exports' ticks fall
+    // in the clock second of a ring row, so nothing after the records ends
+    // such a transaction before it is looked for. What the exports gave is
+    // looked at once writes go through again.
     std::vector<SaveOutcome> outcomes;
     bool leftATransaction = false;
     {
@@ -900,14 +979,15 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
             ASSERT_TRUE(disk->fill());
         else
             limit.emplace();
-        for (int round = 0; round < 2; ++round)
-            for (bool* flag : {&SaveConfFlag, &SaveCaliFlag}) {
-                *flag = true;
-                tickAfter(1000);
-                outcomes.push_back((flag == &SaveConfFlag ? SaveConfResult : SaveCaliResult).outcome);
-                leftATransaction = leftATransaction
-                                   || db::InTransaction(QSqlDatabase::database(kConn, false));
-            }
+        for (int round = 0; round < 2; ++round) {
+            tickAfter(1000);
+            SaveConfFlag = SaveCaliFlag = true;
+            tickAfter(100);
+            outcomes.push_back(SaveConfResult.outcome);
+            outcomes.push_back(SaveCaliResult.outcome);
+            leftATransaction = leftATransaction
+                               || db::InTransaction(QSqlDatabase::database(kConn, false));
+        }
         if (disk)
             disk->free();
     }

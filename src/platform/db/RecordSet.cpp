@@ -480,16 +480,40 @@ std::optional<qint64> RecordSet::NumberNewRecord(qint64 rowid)
                  .arg(table_, names_[0], KeyText(*number)));
         return std::nullopt;
     }
-    // The number is the record's alone, as the lookup by number finds it.
-    QSqlQuery* q = Exec(KeySql("SELECT count(*) FROM %1 WHERE %2=?"), {n});
+    // The operator finds a record by entering its number, which the entry
+    // takes only up to the highest record number; looked up by it as the
+    // import windows do, the number must find this record and no other.
+    // A text field holding "9" beside a record 9 is not found by 9 at all.
+    if (n > MaxRecordNumber) {
+        Fail(QStringLiteral("the new record of %1 has the number %2 in %3, above %4, the "
+                            "highest a record can be looked up by")
+                 .arg(table_).arg(n).arg(names_[0]).arg(MaxRecordNumber));
+        return std::nullopt;
+    }
+    QSqlQuery* q = Exec(QStringLiteral("SELECT rowid FROM %1 WHERE %2")
+                            .arg(QuotedName(table_), RecordNumberTest(table_, names_[0])),
+                        {n});
     if (!q)
         return std::nullopt;
-    const qint64 holders = q->next() ? q->value(0).toLongLong() : 0;
+    qint64 found = 0;
+    bool ours = false;
+    while (q->next()) {
+        ++found;
+        ours = ours || q->value(0).toLongLong() == rowid;
+    }
+    if (q->lastError().isValid()) {
+        Fail(*q);
+        q->finish();
+        return std::nullopt;
+    }
     q->finish();
-    if (holders != 1) {
-        Fail(QStringLiteral("the new record of %1 has no number of its own in %2: %3 records "
-                            "hold %4")
-                 .arg(table_, names_[0]).arg(holders).arg(n));
+    if (found != 1 || !ours) {
+        Fail(QStringLiteral("the new record of %1 has no number of its own in %2: its number "
+                            "%3 finds %4")
+                 .arg(table_, names_[0])
+                 .arg(n)
+                 .arg(found == 1 ? QStringLiteral("another record")
+                                 : QStringLiteral("%1 records").arg(found)));
         return std::nullopt;
     }
     return n;
@@ -499,9 +523,13 @@ bool RecordSet::EndSavepoint(bool keep, bool outermost)
 {
     if (keep && Run(QStringLiteral("RELEASE new_record"), {}))
         return true;
-    // Undone as a whole, also where the release failed; the error that got
-    // here stays the one told. A savepoint of its own leaves no transaction
-    // open behind it, whatever SQLite made of the failure.
+    // Undone as a whole, also where the release failed: a transaction left
+    // open would take in the next record, whose own release would then
+    // commit nothing. The error that got here stays the one told. A
+    // savepoint of its own leaves no transaction open behind it, whatever
+    // SQLite made of the failure: where the commit waited in vain for a
+    // reader (a file in rollback-journal mode), the release below waits in
+    // vain too, and only the rollback ends the transaction.
     const QString error = error_;
     const QSqlError sqlError = sqlError_;
     Run(QStringLiteral("ROLLBACK TO new_record"), {});

@@ -97,8 +97,9 @@ private:
     bool Run(const QString& sql, const QVariantList& binds);
     // The number of the record just added with the given row id: the one
     // the database gave it, or, in a table without its integer key, the
-    // next after the highest, given now. Nothing when it has none, or one
-    // that another record holds as well.
+    // next after the highest, given now. Nothing when it has none, one the
+    // operator's entry cannot take, or one by which the import windows'
+    // lookup (RecordNumberTest) finds another record or more than this one.
     std::optional<qint64> NumberNewRecord(qint64 rowid);
     // pattern with %1 the set's table and %2 its field 0, both quoted.
     QString KeySql(const char* pattern) const;

@@ -142,4 +142,9 @@ QString QuotedNames(const QStringList& names)
     return quoted.join(QStringLiteral(", "));
 }
 
+QString RecordNumberTest(const QString& table, const QString& key)
+{
+    return QuotedName(table) + u'.' + QuotedName(key) + QStringLiteral("=?");
+}
+
 } // namespace db

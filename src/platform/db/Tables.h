@@ -119,6 +119,12 @@ QString QuotedName(const QString& name);
 // Names quoted as above and joined by ", ", for a query's field list.
 QString QuotedNames(const QStringList& names);
 
+// The condition by which the import windows find a record of CONF or
+// Calibration by the number the operator enters: "table"."key"=? with the
+// number bound as an integer. A record is stored only where it finds that
+// record alone (RecordSet::Update).
+QString RecordNumberTest(const QString& table, const QString& key);
+
 // Table names as the station's SQL writes them.
 inline constexpr const char* ShortRingTable = "pv_data";
 inline constexpr const char* LongRingTable = "Lpv_wdjl";
