@@ -184,7 +184,10 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
     const QString copy = CopyOf(t, QStringLiteral("restore.db"));
     Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
                 sql("insert into %1 (%2, %3) values (40, 40)", "CONF"),
-                QStringLiteral("update pv_data set ShortPv0 = 123.5 where w_id = 2")});
+                QStringLiteral("update pv_data set ShortPv0 = 123.5 where w_id = 2"),
+                // Its heads lost too: they are the copy's newest rows, not
+                // the ids the station held for the old file.
+                QStringLiteral("delete from sl_void")});
     second_();
     second_();
     ASSERT_EQ(count("pv_data"), 6);
@@ -218,6 +221,8 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
     // the two the old file took in between are not in it.
     EXPECT_EQ(count("pv_data"), 4 + 4);
     EXPECT_EQ(t.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 8);
+    EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(), 8);
+    EXPECT_EQ(log.warnings().filter(QStringLiteral("taken from the newest rows")).size(), 1);
     EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1);
 }
 
