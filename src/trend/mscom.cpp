@@ -129,13 +129,12 @@ bool mscom::TakeRings()
     const bool refusedBefore = ringLock_ == RingLock::Refused && lockPath_ == path;
     lockPath_ = path;
     if (lock_->tryLock(0)) {
-        if (refusedBefore)
+        if (refusedBefore) {
             qCInfo(lcRecorder, "the other station has ended: this one records the rings of %s",
                    qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
-        // Another station moved the heads on meanwhile: the ids held are
-        // not the file's.
-        if (refusedBefore)
+            // It moved the heads on meanwhile: the ids held are not the file's.
             headsKnown_ = false;
+        }
         ringLock_ = RingLock::Held;
         return true;
     }

@@ -5,6 +5,7 @@
 #include "db/TempDatabase.h"
 #include "device/Met1.h"
 #include "platform/db/Tables.h"
+#include "trend/RecorderReset.h"
 #include "trend/RecorderShared.h"
 #include "trend/mscom.h"
 
@@ -27,25 +28,13 @@ const QString kConn = QStringLiteral("path-recorder");
 const QString kReader = QStringLiteral("path-reader");
 const char* const kMoved = "is not the file the station opened";
 
-void ResetHandshake()
-{
-    CurveOpen = NewShortRec = NewLongRec = false;
-    SaveConfFlag = SaveCaliFlag = false;
-    ConfBuf.fill(0);
-    CaliBuf.fill(0);
-    OperatorName = QStringLiteral("op");
-    CaliNote = QStringLiteral("note");
-    SaveConfResult = SaveCaliResult = {};
-    StatusValues.fill(0);
-}
-
 class RecorderPathTest : public ::testing::Test {
 protected:
     void SetUp() override { ResetHandshake(); }
     void TearDown() override
     {
         rec.reset();
-        second.reset();
+        other.reset();
         db::CloseConnection(kConn);
         db::CloseConnection(kConn + QStringLiteral("-2"));
         db::CloseConnection(kReader);
@@ -59,11 +48,11 @@ protected:
         return r;
     }
     // One clock second on, and every recorder ticks once.
-    void second_()
+    void nextSecond()
     {
         now = now.addSecs(1);
         steady += 1000;
-        for (mscom* r : {rec.get(), second.get()})
+        for (mscom* r : {rec.get(), other.get()})
             if (r)
                 r->Timer1_Timer();
     }
@@ -98,7 +87,7 @@ protected:
     TempDatabase t;
     QDateTime now{QDate(2026, 3, 14), QTime(10, 0, 0)};
     qint64 steady = 0;
-    std::unique_ptr<mscom> rec, second;
+    std::unique_ptr<mscom> rec, other;
 };
 
 } // namespace
@@ -135,14 +124,14 @@ TEST_F(RecorderPathTest, AFileDeletedUnderTheStationIsInstalledAgainAndEverythin
     rec = recorder(kConn);
     ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
     for (int i = 0; i < 3; ++i)
-        second_();
+        nextSecond();
     ASSERT_EQ(count("pv_data"), 3);
 
     LogCapture log("zc4160.");
     t.closeOutside();   // the program that deletes it holds no connection
     ASSERT_TRUE(QFile::remove(t.path()));   // as rm does: the journal files stay
     requestBoth(7);
-    second_();
+    nextSecond();
 
     EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
     EXPECT_EQ(log.infos().filter(QStringLiteral("installed a new database")).size(), 1);
@@ -152,7 +141,7 @@ TEST_F(RecorderPathTest, AFileDeletedUnderTheStationIsInstalledAgainAndEverythin
     EXPECT_EQ(SaveConfResult.recordNumber, 1);
     EXPECT_EQ(SaveCaliResult.recordNumber, 1);
 
-    second_();
+    nextSecond();
     EXPECT_EQ(integrity(), QStringLiteral("ok"));
     // Empty rings, going on from the new file's heads.
     EXPECT_EQ(t.rows(QStringLiteral("select w_id from pv_data order by w_id")).size(), 2u);
@@ -173,9 +162,9 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
     rec = recorder(kConn);
     ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
     for (int i = 0; i < 3; ++i)
-        second_();
+        nextSecond();
     requestBoth(5);
-    second_();
+    nextSecond();
     ASSERT_EQ(SaveConfResult.recordNumber, 1);
 
     // Another program copies the file, edits the copy (a record of its own,
@@ -188,15 +177,15 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
                 // Its heads lost too: they are the copy's newest rows, not
                 // the ids the station held for the old file.
                 QStringLiteral("delete from sl_void")});
-    second_();
-    second_();
+    nextSecond();
+    nextSecond();
     ASSERT_EQ(count("pv_data"), 6);
 
     LogCapture log("zc4160.");
     t.closeOutside();
     ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(t.path()).constData()), 0);
     requestBoth(9);
-    second_();
+    nextSecond();
 
     EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
     EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
@@ -204,7 +193,7 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
     EXPECT_EQ(SaveCaliResult.outcome, SaveOutcome::Stored);
     EXPECT_EQ(SaveCaliResult.recordNumber, 2);
     for (int i = 0; i < 3; ++i)
-        second_();
+        nextSecond();
 
     // Everything ends as a station that closes does: nothing left of the old
     // file's journal may come back into the file at the path.
@@ -229,13 +218,13 @@ TEST_F(RecorderPathTest, AnEditedCopyMovedOverTheFileIsTakenWithItsEdits)
 TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnds)
 {
     rec = recorder(kConn);
-    second_();
+    nextSecond();
     LogCapture log("zc4160.recorder");
-    second = recorder(kConn + QStringLiteral("-2"));
+    other = recorder(kConn + QStringLiteral("-2"));
     for (int i = 0; i < 12; ++i)
-        second_();
+        nextSecond();
     EXPECT_TRUE(rec->HoldsRings());
-    EXPECT_FALSE(second->HoldsRings());
+    EXPECT_FALSE(other->HoldsRings());
     // One row a second: the first station's alone.
     EXPECT_EQ(count("pv_data"), 13);
     EXPECT_EQ(log.warnings().filter(QStringLiteral("another station")).size(), 1)
@@ -244,7 +233,7 @@ TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnd
     // Its records are stored as always.
     SaveConfFlag = true;
     rec->Timer1.stop();
-    second->Timer1_Timer();
+    other->Timer1_Timer();
     EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
 
     // The first ends: the second takes the rings over by itself, from the
@@ -252,8 +241,8 @@ TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnd
     rec.reset();
     db::CloseConnection(kConn);
     for (int i = 0; i < 11; ++i)
-        second_();
-    EXPECT_TRUE(second->HoldsRings());
+        nextSecond();
+    EXPECT_TRUE(other->HoldsRings());
     EXPECT_GT(count("pv_data"), 13);
     EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(), count("pv_data"));
     EXPECT_EQ(log.infos().filter(QStringLiteral("other station has ended")).size(), 1);
@@ -277,7 +266,7 @@ TEST_F(RecorderPathTest, AStationInAnotherProcessKeepsTheRingsUntilItIsGone)
     StatusValues.fill(4242);   // this station's rows carry these
     rec = recorder(kConn);
     for (int i = 0; i < 3; ++i)
-        second_();
+        nextSecond();
     EXPECT_FALSE(rec->HoldsRings());
     ASSERT_TRUE(log.Warned(0, QStringLiteral("another station (process %1)").arg(other.processId())));
 
@@ -288,7 +277,7 @@ TEST_F(RecorderPathTest, AStationInAnotherProcessKeepsTheRingsUntilItIsGone)
     const QString mine = QStringLiteral("select count(*) from pv_data where ShortPv0 = 4242");
     EXPECT_EQ(t.scalar(mine).toInt(), 0);
     for (int i = 0; i < 11; ++i)
-        second_();
+        nextSecond();
     EXPECT_TRUE(rec->HoldsRings());
     EXPECT_GT(t.scalar(mine).toInt(), 0);
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();

@@ -4,6 +4,7 @@
 #include "device/Met1.h"
 #include "platform/basic/daynumbers.h"
 #include "platform/db/Tables.h"
+#include "trend/RecorderReset.h"
 #include "trend/RecorderShared.h"
 #include "trend/mscom.h"
 
@@ -24,18 +25,6 @@ namespace {
 
 const QString kConn = QStringLiteral("test-recorder");
 const QDate kDay(2026, 3, 14);
-
-void ResetHandshake()
-{
-    CurveOpen = NewShortRec = NewLongRec = false;
-    SaveConfFlag = SaveCaliFlag = false;
-    ConfBuf.fill(0);
-    CaliBuf.fill(0);
-    OperatorName.clear();
-    CaliNote.clear();
-    SaveConfResult = SaveCaliResult = {};
-    StatusValues.fill(0);
-}
 
 double Day(const QDate& d) { return basic::DayNumber(d); }
 

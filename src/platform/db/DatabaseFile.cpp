@@ -342,14 +342,12 @@ QStringList ReopenAllAtPath()
 {
     const QString path = DatabasePath();
     const QString uri = ConnectionUri(path);
-    // Every one of them first: the last connection to the old file to close
-    // folds its write-ahead log into that file and removes it, and with it
-    // the index beside it; a connection to the file now at the path must
-    // never read either.
-    // SQLite keeps the write-ahead log of a file that has moved when the file
-    // closes, beside the path where the file at the path would take it for
-    // its own: every committed change of the old file would come back into
-    // it. The journals this process held there are the old file's.
+    // SQLite keeps the write-ahead log and its index of a file that has
+    // moved when the file closes, beside the path, where the file now at the
+    // path would take them for its own: every change of the old file would
+    // come back into it. So every connection to the old file is closed
+    // first, and then the journals this process held there, the old file's,
+    // are removed; any another process made since for the new file stay.
     std::vector<std::pair<QString, std::optional<FileId>>> journals;
     for (const QString& journal : HeldJournals(path))
         journals.emplace_back(journal, IdOf(journal));
