@@ -12,6 +12,7 @@
 #include <cmath>
 #include <optional>
 #include <span>
+#include <sqlite3.h>
 
 Q_LOGGING_CATEGORY(lcRecorder, "zc4160.recorder")
 
@@ -43,6 +44,14 @@ const mscom::Ring mscom::kLongRing{
 namespace {
 
 const char* const kHeadsSql = "select * from  sl_void";
+
+// Whether the connection may write its file: SQLite opens a file that it
+// may not write read-only, and the connection stays so.
+bool Writes(const QSqlDatabase& d)
+{
+    sqlite3* handle = db::NativeHandle(d);
+    return handle && sqlite3_db_readonly(handle, "main") == 0;
+}
 
 } // namespace
 
@@ -115,43 +124,49 @@ void mscom::FollowPath()
 
 bool mscom::TakeRings()
 {
-    const QString path = db::DatabasePath() + QStringLiteral(".lock");
-    if (ringLock_ == RingLock::Held && lockPath_ == path && lock_->isLocked())
-        return true;
-    if (ringLock_ != RingLock::Untried && lockPath_ == path && !lockPacing_.Due())
+    const QString path = db::DatabasePath();
+    const bool sameFile = lock_.OnFileAt(path);
+    const bool writes = Writes(QSqlDatabase::database(connection_, false));
+    // The lock is tried again when it is due, at once on another file, and
+    // at once when the connection was opened again and now may write, or
+    // may no longer.
+    if (sameFile && ringLock_ != RingLock::Untried && writes == lockTriedWriting_
+        && (ringLock_ == RingLock::Held || !lockPacing_.Due()))
         return ringLock_ != RingLock::Refused;
     lockPacing_.Opened();
-    lock_.reset();   // a lock on another path is given up first
-    lock_ = std::make_unique<QLockFile>(path);
-    // A station runs for months without touching its lock: only the end of
-    // its process makes the lock stale, never its age.
-    lock_->setStaleLockTime(0);
-    const bool refusedBefore = ringLock_ == RingLock::Refused && lockPath_ == path;
-    lockPath_ = path;
-    if (lock_->tryLock(0)) {
-        if (refusedBefore) {
-            qCInfo(lcRecorder, "the other station has ended: this one records the rings of %s",
-                   qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
-            // It moved the heads on meanwhile: the ids held are not the file's.
-            headsKnown_ = false;
+    lockTriedWriting_ = writes;
+    const RingLock before = sameFile ? ringLock_ : RingLock::Untried;
+    const db::FileLock::State got = lock_.Take(path);
+    if (got == db::FileLock::State::Refused) {
+        if (before != RingLock::Refused) {
+            const qint64 holder = lock_.Holder();
+            qCWarning(lcRecorder, "another station%s records into %s: this one writes no ring rows "
+                                  "until it ends",
+                      holder ? qPrintable(QStringLiteral(" (process %1)").arg(holder)) : "",
+                      qUtf8Printable(basic::LogEscaped(path)));
         }
-        ringLock_ = RingLock::Held;
-        return true;
+        ringLock_ = RingLock::Refused;
+        return false;
     }
-    if (lock_->error() != QLockFile::LockFailedError) {
+    if (got == db::FileLock::State::Unavailable) {
+        if (before != RingLock::Unavailable)
+            qCWarning(lcRecorder, "the rings of %s cannot be locked (%s): this station records "
+                                  "them without knowing whether another station does too",
+                      qUtf8Printable(basic::LogEscaped(path)),
+                      qUtf8Printable(basic::LogEscaped(lock_.Error())));
         ringLock_ = RingLock::Unavailable;
         return true;
     }
-    if (!refusedBefore) {
-        qint64 pid = 0;
-        QString host, application;
-        lock_->getLockInfo(&pid, &host, &application);
-        qCWarning(lcRecorder, "another station (process %lld) records into %s: this one writes "
-                              "no ring rows until it ends",
-                  pid, qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+    if (before == RingLock::Refused) {
+        qCInfo(lcRecorder, "the other station has ended: this one records the rings of %s",
+               qUtf8Printable(basic::LogEscaped(path)));
+        // It moved the heads on meanwhile: the ids held are not the file's.
+        headsKnown_ = false;
     }
-    ringLock_ = RingLock::Refused;
-    return false;
+    if (!writes)
+        lock_.Release();
+    ringLock_ = writes ? RingLock::Held : RingLock::Free;
+    return true;
 }
 
 void mscom::Failed(const QString& text, const QSqlError& cause)

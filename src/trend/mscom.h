@@ -16,16 +16,17 @@
 // Before anything is stored the recorder makes sure that the file it writes
 // is still the file at the database's path; where another program deleted
 // it or put another file there, every connection of the station is opened
-// again at the path. The rings are one station's at a time: a lock beside
-// the file says which, and a second station started on the same file writes
-// no ring rows (its records are stored as always) until the first has ended.
+// again at the path. The rings are one station's at a time: a lock on the
+// file itself says which (platform/db/FileLock.h), and a second station
+// started on the same file writes no ring rows (its records are stored as
+// always) until the first has ended.
 
 #include "platform/db/DatabaseFile.h"
+#include "platform/db/FileLock.h"
 #include "platform/db/RecordSet.h"
 #include "platform/basic/daynumbers.h"
 
 #include <QDateTime>
-#include <QLockFile>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QTimer>
@@ -115,14 +116,17 @@ private:
     bool connected_ = false;
     bool reopen_ = false;   // the connection is closed or cannot write
     db::ReopenPacing pacing_;
-    // The lock beside the file that makes the rings this station's. A lock
-    // that cannot be made at all (a folder the user may not write) tells
-    // nothing about other stations: the recorder then writes as it did
-    // before there was one.
-    enum class RingLock { Untried, Held, Refused, Unavailable };
-    std::unique_ptr<QLockFile> lock_;
-    QString lockPath_;
+    // The lock on the file that makes the rings this station's; it is taken
+    // again on the file at the path whenever that is another file. Only a
+    // connection that may write keeps it, since a station that cannot write
+    // would keep the rings from one that can: such a station (Free) gives
+    // the lock up at once and its ring writes fail as they would. Where the
+    // lock cannot be taken at all (Unavailable) nothing is known about
+    // other stations, and the recorder writes as if it held it.
+    enum class RingLock { Untried, Held, Refused, Free, Unavailable };
+    db::FileLock lock_;
     RingLock ringLock_ = RingLock::Untried;
+    bool lockTriedWriting_ = false;   // whether the connection could write at the last try
     db::ReopenPacing lockPacing_;
     QString error_;   // why the last store failed, for the log
     basic::DayStamp now_;
