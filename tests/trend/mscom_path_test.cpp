@@ -270,8 +270,7 @@ TEST_F(RecorderPathTest, AStationInAnotherProcessKeepsTheRingsUntilItIsGone)
     EXPECT_FALSE(rec->HoldsRings());
     ASSERT_TRUE(log.Warned(0, QStringLiteral("another station (process %1)").arg(other.processId())));
 
-    // Killed, it leaves its lock behind; the lock of a process that is gone
-    // holds nothing.
+    // Killed, it holds nothing any more: the lock ends with its process.
     ::kill(static_cast<pid_t>(other.processId()), SIGKILL);
     ASSERT_TRUE(other.waitForFinished(10000));
     const QString mine = QStringLiteral("select count(*) from pv_data where ShortPv0 = 4242");

@@ -1,6 +1,7 @@
 target_sources(core_tests PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/mscom_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mscom_crash_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mscom_lock_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mscom_path_test.cpp)
 
 # The crash test runs the recorder in this child and kills it.

@@ -13,6 +13,13 @@
 //     file (or, where it is missing, its folder) must not be writable at
 //     start (exit code 3 otherwise); the test makes it writable meanwhile.
 //     Ends 1.5 s after recording resumed, or after SECONDS.
+//   recorder_user_child DATABASE steps [writable]
+//     A station driven by the test: each line on standard input is one
+//     tick, one clock second and one steady second after the last, and is
+//     answered with "held=H short=S" (H: whether the recorder may write the
+//     rings). Its ring rows carry 777.5. The file must not be writable
+//     without "writable" (exit code 3) and must be with it (exit code 4).
+//     Ends at the end of the input.
 //
 // Output: one line "<warning|info> <category> <text>" per line of the
 // station's log, "chart head=N" whenever the chart reads a new short head
@@ -90,6 +97,25 @@ int Ticks(int ticks)
     return 0;
 }
 
+int Steps()
+{
+    const QDateTime base(QDate(2026, 3, 14), QTime(10, 0, 0));
+    qint64 second = 0;
+    mscom recorder([&] { return base.addSecs(second); }, QStringLiteral("recorder"),
+                   [&] { return second * 1000; });
+    recorder.Timer1.stop();
+    StatusValues.fill(777.5f);
+    char line[64];
+    while (std::fgets(line, sizeof line, stdin)) {
+        ++second;
+        recorder.Timer1_Timer();
+        std::printf("held=%d short=%d\n", recorder.HoldsRings() ? 1 : 0, recorder.ShortRingId);
+        std::fflush(stdout);
+    }
+    PrintEnd(recorder);
+    return 0;
+}
+
 int Live(QCoreApplication& app, int seconds)
 {
     db::InstallIfMissing();
@@ -123,10 +149,12 @@ int Live(QCoreApplication& app, int seconds)
 int main(int argc, char** argv)
 {
     const bool live = argc == 4 && std::strcmp(argv[2], "live") == 0;
+    const bool steps = std::strcmp(argv[argc > 2 ? 2 : 0], "steps") == 0;
     const bool writable = argc == 4 && std::strcmp(argv[3], "writable") == 0;
     if (argc != 3 && !live && !writable) {
         std::fprintf(stderr, "usage: recorder_user_child DATABASE TICKS [writable]\n"
-                             "       recorder_user_child DATABASE live SECONDS\n");
+                             "       recorder_user_child DATABASE live SECONDS\n"
+                             "       recorder_user_child DATABASE steps [writable]\n");
         return 2;
     }
     if (::geteuid() == 0 && !DropToNobody()) {
@@ -141,6 +169,8 @@ int main(int argc, char** argv)
         if (::access(mustNotWrite.constData(), W_OK) == 0)
             return 3;
     }
+    if (steps && writable && ::access(argv[1], W_OK) != 0)
+        return 4;
     if ((exists || !live) && ::access(argv[1], R_OK) != 0) {
         std::fprintf(stderr, "cannot read %s\n", argv[1]);
         return 2;
@@ -150,5 +180,7 @@ int main(int argc, char** argv)
     qputenv("ZC4160_DB", argv[1]);
     if (live)
         return Live(app, QByteArray(argv[3]).toInt());
+    if (steps)
+        return Steps();
     return Ticks(QByteArray(argv[2]).toInt());
 }
