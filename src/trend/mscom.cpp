@@ -125,7 +125,9 @@ void mscom::FollowPath()
 bool mscom::TakeRings()
 {
     const QString path = db::DatabasePath();
-    const bool sameFile = lock_.OnFileAt(path);
+    // A file that could not even be opened for the lock is tried again when
+    // the lock is due, as a file that cannot be locked.
+    const bool sameFile = lock_.HasFile() ? lock_.OnFileAt(path) : ringLock_ != RingLock::Untried;
     const bool writes = Writes(QSqlDatabase::database(connection_, false));
     // The lock is tried again when it is due, at once on another file, and
     // at once when the connection was opened again and now may write, or

@@ -100,20 +100,32 @@ public:
         if (!child_.waitForFinished(10000))
             child_.kill();
     }
+    // Whether it loaded its recorder, which opens its connection.
+    ::testing::AssertionResult Loaded() { return Await(QStringLiteral("ready"), nullptr); }
     // One tick; whether it may write the rings after it.
     ::testing::AssertionResult Tick(bool& holds)
     {
         child_.write("t\n");
+        return Await(QStringLiteral("held="), &holds);
+    }
+    // The station's log lines that contain part.
+    QStringList Logged(const QString& part) const { return log_.filter(part); }
+
+private:
+    ::testing::AssertionResult Await(const QString& answer, bool* holds)
+    {
         QElapsedTimer clock;
         clock.start();
         while (clock.elapsed() < 60000) {
             while (child_.canReadLine()) {
                 const QString line = QString::fromUtf8(child_.readLine()).trimmed();
-                if (line.startsWith(QLatin1String("held="))) {
-                    holds = line.startsWith(QLatin1String("held=1"));
+                if (line.startsWith(answer)) {
+                    if (holds)
+                        *holds = line.startsWith(QLatin1String("held=1"));
                     return ::testing::AssertionSuccess();
                 }
-                log_ << line;
+                if (line != QLatin1String("ready"))
+                    log_ << line;
             }
             if (child_.state() == QProcess::NotRunning)
                 return ::testing::AssertionFailure()
@@ -124,12 +136,9 @@ public:
                        << ": " << child_.readAllStandardError().toStdString();
             child_.waitForReadyRead(50);
         }
-        return ::testing::AssertionFailure() << "no answer to a tick";
+        return ::testing::AssertionFailure() << "no \"" << answer.toStdString() << "\"";
     }
-    // The station's log lines that contain part.
-    QStringList Logged(const QString& part) const { return log_.filter(part); }
 
-private:
     QProcess child_;
     QStringList log_;
 };
@@ -348,4 +357,25 @@ TEST_F(RecorderLockTest, AStationThatCannotWriteTheFileLeavesTheRingsToOneThatCa
     EXPECT_TRUE(rec->HoldsRings());
     EXPECT_EQ(mine(), 5);
     EXPECT_EQ(theChilds(), 0);
+}
+
+// A file that the station cannot open for the lock (its permissions changed
+// after the connection opened): the station records as before there was a
+// lock, says so once, and tries again only as often as before.
+TEST_F(RecorderLockTest, WhereTheLockCannotBeTakenTheStationSaysSoOnceAndRecords)
+{
+    ASSERT_NO_FATAL_FAILURE(shareWithNobody(kOpenFolder | kAnyoneWrites));
+    SteppedStation station(t.path(), true);
+    ASSERT_TRUE(station.Loaded());
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kAnyoneWrites));
+    bool holds = false;
+    for (int i = 0; i < 12; ++i) {
+        ASSERT_TRUE(station.Tick(holds));
+        EXPECT_TRUE(holds);
+    }
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable | kAnyoneWrites));
+    EXPECT_EQ(rows("= 777.5"), 12);
+    const QStringList lines = station.Logged(QStringLiteral("warning"));
+    EXPECT_EQ(lines.size(), 1) << lines.join(u'\n').toStdString();
+    EXPECT_EQ(station.Logged(QStringLiteral("cannot be locked (Permission denied)")).size(), 1);
 }

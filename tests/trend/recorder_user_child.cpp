@@ -17,7 +17,7 @@
 //     A station driven by the test: each line on standard input is one
 //     tick, one clock second and one steady second after the last, and is
 //     answered with "held=H short=S" (H: whether the recorder may write the
-//     rings). Its ring rows carry 777.5. The file must not be writable
+//     rings). "ready" once the recorder is loaded, before the first tick. Its ring rows carry 777.5. The file must not be writable
 //     without "writable" (exit code 3) and must be with it (exit code 4).
 //     Ends at the end of the input.
 //
@@ -105,6 +105,8 @@ int Steps()
                    [&] { return second * 1000; });
     recorder.Timer1.stop();
     StatusValues.fill(777.5f);
+    std::printf("ready\n");
+    std::fflush(stdout);
     char line[64];
     while (std::fgets(line, sizeof line, stdin)) {
         ++second;

@@ -33,7 +33,9 @@ public:
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // Whether the descriptor held is of the file now at path.
+    // Whether a descriptor is held, and whether it is of the file now at
+    // path.
+    bool HasFile() const { return fd_ >= 0; }
     bool OnFileAt(const QString& path) const;
 
     // Tries the lock without waiting, on the descriptor held where path
