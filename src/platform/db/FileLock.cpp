@@ -69,8 +69,9 @@ FileLock::State FileLock::Take(const QString& path)
             Drop();
             CloseSpare();
         }
-        // Read access is all flock asks for.
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+        // Read access is all flock asks for; never waiting for a writer
+        // should the path name a pipe.
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd < 0) {
             error_ = errno;
             state_ = State::Unavailable;
