@@ -8,3 +8,10 @@ class QApplication;
 // overview itself.
 void PrepareStation(QApplication& app);
 void StartStation(QApplication& app);
+
+// Whether Qt has somewhere to show the windows: a desktop session (DISPLAY
+// or WAYLAND_DISPLAY set), or a platform named by QT_QPA_PLATFORM or the
+// -platform argument (offscreen, as the tests run). Where it has not, says
+// so in one line on standard error: Qt's own message on the missing
+// platform plugin would advise a reinstall, which fixes nothing.
+bool CanShowWindows(int argc, char** argv);

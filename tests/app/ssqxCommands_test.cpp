@@ -121,6 +121,15 @@ const RowCase kRowCases[] = {
     {"程序跳段", &ssqx::Command28, nullptr, 305, "12abc", 306, 120},
     {"程序跳段", &ssqx::Command28, nullptr, 305, "51", 306, none},
     {"程序跳段", &ssqx::Command28, nullptr, 305, "-1", 306, none},
+    // Typed with a Chinese input method in full-width mode, or pasted with
+    // a no-break space: the same as the ASCII text, never 0.
+    {"OP", &ssqx::Command18, nullptr, 300, "　１２３", 301, none},
+    {"OP", &ssqx::Command18, nullptr, 300, "　　５０", 301, 500},
+    {"OP", &ssqx::Command18, nullptr, 300, "１２。５", 301, 125},
+    {"OP", &ssqx::Command18, nullptr, 300, "\u00A099", 301, 990},
+    {"SV1", &ssqx::Command19, nullptr, 301, "－　１ｅ２", 302, -1000},
+    {"SV2", &ssqx::Command20, nullptr, 302, "１Ｅ４", 303, none},   // 100000: out of 16 bits
+    {"曲线选择", &ssqx::Command27, &ssqx::Combo7, -1, "　１２", 307, 12},
 };
 
 TEST_F(CommandRowsTest, EachRowSendsItsValueToItsRegisterOrNothing)

@@ -43,10 +43,12 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfAText)
     EXPECT_TRUE(std::isinf(LeadingNumber(QStringLiteral("1E400"))));
 }
 
-// A Chinese input method in full-width mode types the digits, signs and
-// point as U+FF10..U+FF19, U+FF0B, U+FF0D and U+FF0E; they are that number.
-// Full-width letters and other full-width signs are not.
-TEST(LeadingNumber, ReadsFullWidthDigitsSignsAndPointAsTheOrdinaryOnes)
+// A Chinese input method in full-width mode types every ASCII character in
+// its full-width form (U+FF01..U+FF5E) and the space bar as U+3000; with
+// Chinese punctuation on, "。" (U+3002) where the point was meant. A pasted
+// text may carry U+00A0. They read as the characters they stand for, the
+// blanks wherever the space is skipped. Letters are still letters.
+TEST(LeadingNumber, ReadsFullWidthFormsAndOtherBlanksAsTheirAsciiOnes)
 {
     const std::optional<double> none;
     const struct { const char* text; std::optional<double> value; } cases[] = {
@@ -64,17 +66,42 @@ TEST(LeadingNumber, ReadsFullWidthDigitsSignsAndPointAsTheOrdinaryOnes)
         {"１E３", 1000},         // full-width exponent digits and sign
         {"２e－２", 0.02},
         {"２E＋２", 200},
+        {"１ｅ３", 1000},         // the exponent letters in full width
+        {"１Ｅ５", 100000},
+        {"２ｅ－２", 0.02},
+        {"１ｅ", 1},             // still no exponent without digits
         {"１．２．３", 1.2},     // still at most one point
         {"１２，５", 12},        // a full-width comma is no separator
         {"３：38400 BPS", 3},
         {"７ａｂｃ", 7},
+        // The ideographic and the no-break space are blanks where the space
+        // is: in front, between sign and digits, between digits, before
+        // the exponent.
+        {"　１２３", 123},
+        {"　　１２３", 123},
+        {"\u00A0123", 123},
+        {"\u00A0\u3000 \t7", 7},
+        {"－　５", -5},
+        {"-\u00A05", -5},
+        {"１　２", 12},
+        {"1\u00A02", 12},
+        {"1　e　3", 1000},
+        {"12。5", 12.5},         // the ideographic full stop is the point
+        {"１２。５", 12.5},
+        {"。５", 0.5},
+        {"1。2。3", 1.2},
+        {"1。2.3", 1.2},         // one point, whichever form
         {"－－１", none},
         {"－", none},
+        {"　", none},
+        {"。", none},
         {"ａｂｃ", none},        // full-width letters are letters
+        {"ＡＢＣ", none},
         {"Ｅ５", none},
-        {"１Ｅ５", 1},           // a full-width E is no exponent
+        {"ｅ５", none},
         {"／５", none},          // U+FF0F, beside the digits, is no digit
         {"：５", none},          // nor is U+FF1A
+        {"、５", none},          // U+3001, the ideographic comma, is no point
     };
     for (const auto& c : cases) {
         const QString text = QString::fromUtf8(c.text);

@@ -133,6 +133,7 @@ TEST(ExchangeImport, RecordNumberIsTheWholeLeadingNumber)
         {"", std::nullopt},    {"0", std::nullopt}, {"1 2", 12}, {"-3", -3},
         {"3.0", 3},            {"1e400", std::nullopt},
         {"１２", 12},          {"－３", -3}, {"２．５", std::nullopt}, {"ａｂｃ", std::nullopt},
+        {"１ｅ１", 10},        {"　１２", 12}, {"\u00A07", 7}, {"２。５", std::nullopt},
     };
     for (const Case& c : cases)
         EXPECT_EQ(RecordNumberOf(QString::fromUtf8(c.entry)), c.number) << c.entry;

@@ -128,6 +128,9 @@ TEST_F(InportbTest, TheQueryFindsTheWholeNumberAndOnlyAWholeRecordEnablesTheImpo
         {" 7", 7, true, 7},   {"abc", 0, false, 7}, {"12xy", 12, true, 12},
         {"2.5", 0, false, 12}, {"", 0, false, 12},  {"3", 3, false, 12},
         {"99", 0, false, 12},
+        // Typed in full width, with the ideographic space in front: the
+        // same record as in ASCII.
+        {"１ｅ１", 10, true, 10}, {"　　１１", 11, true, 11}, {"１。０", 1, true, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.entry);

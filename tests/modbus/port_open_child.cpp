@@ -2,11 +2,13 @@
 // device ZC4160_PORT1 names) at 38400 baud, even parity, as "打开" does,
 // prints "open <result>", and with --hold keeps the port until standard
 // input ends; with --again it opens it a second time, as a second "打开"
-// does, and prints that result too. With --plain it is a program that takes no lock instead: it
-// opens the device with open(2) alone and prints "plain <errno>" (0 when
-// it opened). With --without-admin it first gives up the right to pass
-// another program's TIOCEXCL, which root has and an operator's user has
-// not; it prints "cannot drop" and ends where it cannot.
+// does, and prints that result too; with --baud INDEX it opens at that
+// baud index instead. With --plain it is a program that takes no lock
+// instead: it opens the device with open(2) alone and prints
+// "plain <errno>" (0 when it opened). With --as-nobody it first becomes
+// the user nobody, for whom the kernel's checks hold as for an operator
+// (root passes some of them); it prints "cannot drop" and ends where it
+// cannot.
 
 #include "platform/modbus/modbus_rtu.h"
 
@@ -15,23 +17,20 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <linux/capability.h>
-#include <sys/syscall.h>
+#include <grp.h>
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
 
-bool DropAdmin()
+bool BecomeNobody()
 {
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3] = {};
-    if (syscall(SYS_capget, &header, data) != 0)
+    if (::getuid() != 0 && ::geteuid() != 0)
+        return true;   // an ordinary user already
+    const passwd* pw = ::getpwnam("nobody");
+    if (!pw)
         return false;
-    const unsigned word = CAP_SYS_ADMIN / 32, bit = 1u << (CAP_SYS_ADMIN % 32);
-    data[word].effective &= ~bit;
-    data[word].permitted &= ~bit;
-    data[word].inheritable &= ~bit;
-    return syscall(SYS_capset, &header, data) == 0;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(pw->pw_gid) == 0 && ::setuid(pw->pw_uid) == 0;
 }
 
 int PlainOpen()
@@ -49,6 +48,7 @@ int PlainOpen()
 int main(int argc, char** argv)
 {
     bool hold = false, plain = false, again = false;
+    int32_t baudIndex = 3;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--hold") == 0) {
             hold = true;
@@ -56,7 +56,9 @@ int main(int argc, char** argv)
             again = true;
         } else if (std::strcmp(argv[i], "--plain") == 0) {
             plain = true;
-        } else if (std::strcmp(argv[i], "--without-admin") == 0 && !DropAdmin()) {
+        } else if (std::strcmp(argv[i], "--baud") == 0 && i + 1 < argc) {
+            baudIndex = std::atoi(argv[++i]);
+        } else if (std::strcmp(argv[i], "--as-nobody") == 0 && !BecomeNobody()) {
             std::printf("cannot drop\n");
             return 2;
         }
@@ -65,10 +67,10 @@ int main(int argc, char** argv)
         std::printf("plain %d\n", PlainOpen());
         return 0;
     }
-    int32_t result = OpenPort_Modbus(1, 3, 2);
+    int32_t result = OpenPort_Modbus(1, baudIndex, 2);
     std::printf("open %d\n", int(result));
     if (again) {
-        result = OpenPort_Modbus(1, 3, 2);
+        result = OpenPort_Modbus(1, baudIndex, 2);
         std::printf("open %d\n", int(result));
     }
     std::fflush(stdout);

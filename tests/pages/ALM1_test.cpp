@@ -125,16 +125,21 @@ TEST_F(AlarmPage, TypedTextsSendTheirValueAndEchoTheParsedNumber)
     ExpectTyped(page, cases);
 }
 
-// A Chinese input method left in full-width mode types the digits, signs
-// and point in full width: they send the number they show. Full-width
-// letters are letters, and send 0 as ordinary ones do.
-TEST_F(AlarmPage, FullWidthDigitsSendTheirNumber)
+// A Chinese input method left in full-width mode types every character in
+// full width and the space bar as the ideographic space, and with Chinese
+// punctuation "。" for the point; a pasted text may carry a no-break space.
+// They send the number they show. Full-width letters are letters, and send
+// 0 as ordinary ones do.
+TEST_F(AlarmPage, FullWidthFormsSendTheirNumber)
 {
     ALM1& page = Open();
     page.Timer1.stop();   // the echo stays until a read
+    const std::optional<uint16_t> none;
     const testsupport::TypedCase cases[] = {
         {1, "１２３", 123, "123"},     {1, "－５", 0xFFFB, "-5"},   {14, "１２．５", 125, "12.5"},
         {2, "１3．５", 14, "13.5"},    {1, "ａｂｃ", 0, "0"},       {1, "abc", 0, "0"},
+        {1, "　　１２３", 123, "123"}, {1, "－　５", 0xFFFB, "-5"}, {1, "１ｅ３", 1000, "1000"},
+        {14, "12。5", 125, "12.5"},    {1, "\u00A07", 7, "7"},     {1, "１Ｅ５", none, "100000"},
     };
     ExpectTyped(page, cases);
 }

@@ -37,6 +37,7 @@ const FieldCase kFieldCases[] = {
     {5, "", 0},         {5, "-1", refused}, {5, "60", refused},     {5, "1e1", 10},
     // typed in full width
     {0, "２０２４", 2024}, {1, "１２．５", refused}, {3, "２２．５", 22}, {5, "－１", refused},
+    {3, "　１２", 12}, {3, "\u00A012", 12}, {3, "１２。５", 12}, {0, "２．０２４ｅ３", 2024}, {4, "ａｂ", 0},
 };
 
 TEST(ClockRules, DownAcceptsEachRowsRangeBeforeRounding)
@@ -102,6 +103,7 @@ TEST(NetworkRules, OctetsFromZeroTo255BeforeRounding)
         {"-0.4", refused}, {"256", refused}, {"254.5", 254}, {"0.5", 0},
         {"1.5", 2},     {"192.168", 192},  {"abc", 0},       {" 1 0", 10},
         {"２５５", 255}, {"２５６", refused}, {"１９２．１６８", 192}, {"ａｂｃ", 0},
+        {"　１９２", 192}, {"\u00A0１０", 10}, {"２。５", 2}, {"１ｅ２", 100}, {"３ｅ２", refused},
     };
     for (const OctetCase& c : cases) {
         SCOPED_TRACE(c.text);

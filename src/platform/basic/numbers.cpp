@@ -19,17 +19,21 @@ locale_t CLocale()
     return c;
 }
 
-// A Chinese input method left in full-width mode types the digits, the
-// signs and the point as their full-width forms; an operator who typed
-// "１２３" meant 123.
+// A Chinese input method left in full-width mode types every ASCII
+// character as its full-width form (U+FF01 to U+FF5E, the exponent letters
+// too) and the space bar as the ideographic space; with Chinese punctuation
+// on, the full stop "。" stands where the point was meant. A text pasted
+// from elsewhere may carry no-break spaces. An operator who typed
+// "　１２。５" meant 12.5, so each of them reads as the character it stands
+// for.
 char16_t Halfwidth(char16_t c)
 {
-    if (c >= u'\uFF10' && c <= u'\uFF19')
-        return char16_t(u'0' + (c - u'\uFF10'));
+    if (c >= u'\uFF01' && c <= u'\uFF5E')
+        return char16_t(c - 0xFF01 + 0x21);
     switch (c) {
-    case u'\uFF0B': return u'+';
-    case u'\uFF0D': return u'-';
-    case u'\uFF0E': return u'.';
+    case u'\u3000':
+    case u'\u00A0': return u' ';
+    case u'\u3002': return u'.';
     default: return c;
     }
 }

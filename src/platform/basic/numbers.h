@@ -11,9 +11,11 @@ namespace basic {
 // Reads the number at the start of a text. Blanks, tabs and line feeds are
 // skipped wherever they stand ("1 2" reads 12); then an optional sign,
 // digits with at most one point (a point whatever the locale) and an
-// optional exponent (E or e, an optional sign, digits). The full-width
-// digits, signs and point (U+FF10 to U+FF19, U+FF0B, U+FF0D, U+FF0E) read
-// as the ordinary ones. Reading stops at the first other character; a text without a leading number gives 0. A number
+// optional exponent (E or e, an optional sign, digits). Full-width forms
+// (U+FF01 to U+FF5E) read as the ASCII characters they stand for, the
+// ideographic space (U+3000) and the no-break space (U+00A0) as a blank,
+// and the ideographic full stop (U+3002) as the point. Reading stops at the
+// first other character; a text without a leading number gives 0. A number
 // beyond double range gives an infinity, which no whole-number conversion
 // accepts.
 double LeadingNumber(const QString& text);

@@ -25,7 +25,6 @@
 #include <modbus.h>
 #include <poll.h>
 #include <sys/file.h>
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcModbus, "zc4160.modbus")
@@ -115,13 +114,28 @@ std::string OpenFault(int error)
     return modbus_strerror(error);
 }
 
-// Gives the device back. The exclusive flag belongs to the device, not to
-// our descriptor: it stays set while anyone else still has the device open
-// and would then keep this station itself out of its next open.
+// A station that ended without giving its line back (killed, crashed)
+// leaves it as libmodbus set it, and the next open would set the very same
+// again. Where the device does not keep parity (a pseudo-terminal, as the
+// simulator's line or a line relayed over the network), glibc reports a
+// setting that changes nothing but the dropped parity as refused, and no
+// station would open the line with parity until it changed otherwise. The
+// input parity check, which libmodbus sets again with the parity, is
+// cleared first, so that its setup always changes the line. Called on our
+// own locked descriptor, so on a line no one else holds; a failure here is
+// left to libmodbus's setup to meet.
+void ClearParityCheck(int fd)
+{
+    termios tio{};
+    if (tcgetattr(fd, &tio) != 0 || !(tio.c_iflag & INPCK))
+        return;
+    tio.c_iflag &= ~tcflag_t(INPCK);
+    tcsetattr(fd, TCSANOW, &tio);
+}
+
+// Gives the device back.
 void Disconnect(Connection& c)
 {
-    if (const int fd = modbus_get_socket(c.ctx); fd >= 0)
-        ioctl(fd, TIOCNXCL);
     modbus_close(c.ctx);
     if (c.lockFd >= 0)
         ::close(c.lockFd);   // drops the lock
@@ -131,27 +145,36 @@ void Disconnect(Connection& c)
 // Opens the device for this station alone. Linux lets any number of
 // programs open one serial device, and two masters on one line take each
 // other's answers. The lock (what other serial programs take for an
-// exclusive open) holds for root too; it is taken on a descriptor of our
-// own before libmodbus opens and sets up the line, so that the settings of
-// a line another holds are never touched. TIOCEXCL keeps out programs that
-// take no lock, except root. Then the line must run at the rate asked for:
-// a UART that cannot run it keeps its old rate without a word. Returns why
-// the device did not open, empty when it did; a failed open leaves nothing
-// open.
+// exclusive open) holds for root too, and the kernel drops it with the last
+// descriptor of its holder, however that process ends. It is taken on a
+// descriptor of our own before libmodbus opens and sets up the line, so
+// that the settings of a line another holds are never touched. TIOCEXCL is
+// left alone: it belongs to the device, outlives the process that set it
+// (a station killed or crashed would leave it on), and then keeps every
+// ordinary user out of a port nobody holds. So a program that opens the
+// device without the lock is not noticed. Then the line must run at the
+// rate asked for: a UART that cannot run it keeps its old rate without a
+// word. Returns why the device did not open, empty when it did; a failed
+// open leaves nothing open.
 std::string Connect(Connection& c)
 {
     const int lockFd = ::open(c.device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (lockFd < 0)
         return OpenFault(errno);
-    if (flock(lockFd, LOCK_EX | LOCK_NB) != 0 || modbus_connect(c.ctx) != 0) {
+    if (flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        ::close(lockFd);
+        return OpenFault(error);
+    }
+    ClearParityCheck(lockFd);
+    if (modbus_connect(c.ctx) != 0) {
         const int error = errno;
         ::close(lockFd);
         return OpenFault(error);
     }
     c.lockFd = lockFd;
-    const int fd = modbus_get_socket(c.ctx);
     termios tio{};
-    if (ioctl(fd, TIOCEXCL) != 0 || tcgetattr(fd, &tio) != 0) {
+    if (tcgetattr(modbus_get_socket(c.ctx), &tio) != 0) {
         const int error = errno;
         Disconnect(c);
         return OpenFault(error);

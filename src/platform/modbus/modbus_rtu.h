@@ -38,9 +38,11 @@ constexpr bool FitsRegister(double value)
 // port 1..20 is /dev/ttyS<port-1> unless ZC4160_PORT<port> names a device;
 // baud index 0..8 is 4800..921600; parity index 0 none, 1 odd, 2 even.
 // Opening an open port reopens it; each port number has its own connection.
-// A port is opened for this station alone: one that another program or
-// station holds does not open, nor does one whose line does not take the
-// baud rate.
+// A port is opened for this station alone, by a lock on the device that
+// ends with the process however it ends: one that another station (or a
+// program that locks the port the same way) holds does not open, nor does
+// one whose line does not take the baud rate. A program that merely has
+// the device open is not noticed.
 int32_t OpenPort_Modbus(int32_t port, int32_t baudIndex, int32_t parityIndex);
 int32_t ClosePort_Modbus(int32_t port);
 
