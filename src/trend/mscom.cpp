@@ -101,12 +101,23 @@ void mscom::FollowPath()
 {
     if (!db::FileMoved(QSqlDatabase::database(connection_, false)))
         return;
-    qCWarning(lcRecorder, "the database file at %s is not the file the station opened (deleted "
-                          "or replaced): its connections are opened again at that path",
-              qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+    if (!followHeld_)
+        qCWarning(lcRecorder, "the database file at %s is not the file the station opened (deleted "
+                              "or replaced): its connections are opened again at that path",
+                  qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
     rs_.Release();
-    const QStringList open = db::ReopenAllAtPath();
-    connected_ = open.contains(connection_);
+    const std::optional<QStringList> open = db::ReopenAllAtPath();
+    if (!open) {
+        // A reader of the old file holds frames of its log that the file
+        // lacks: the station stays on it, storing on, until they are in.
+        if (!followHeld_)
+            qCWarning(lcRecorder, "a reader holds the log of the file the station opened: the "
+                                  "station stays on that file until the log is in it");
+        followHeld_ = true;
+        return;
+    }
+    followHeld_ = false;
+    connected_ = open->contains(connection_);
     reopen_ = !connected_;
     pacing_.Opened();
     ringFailing_[0] = ringFailing_[1] = false;
@@ -433,4 +444,9 @@ void mscom::Timer1_Timer()
         if (CurveOpen)
             NewLongRec = true;
     }
+
+    // Whatever this tick or an earlier one stored goes from the log into the
+    // file now; one that a reader held up is tried again every tick.
+    if (connected_)
+        db::FoldLog(QSqlDatabase::database(connection_, false));
 }

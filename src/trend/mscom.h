@@ -16,7 +16,10 @@
 // Before anything is stored the recorder makes sure that the file it writes
 // is still the file at the database's path; where another program deleted
 // it or put another file there, every connection of the station is opened
-// again at the path. The rings are one station's at a time: a lock beside
+// again at the path. After every tick that stored something the log is
+// folded into the file, so that the file alone is the whole database
+// between ticks: a copy of it is a backup, and a file moved away keeps
+// every row and record stored in it. The rings are one station's at a time: a lock beside
 // the file says which, and a second station started on the same file writes
 // no ring rows (its records are stored as always) until the first has ended.
 
@@ -137,4 +140,7 @@ private:
     // station, clear it, so that the file's heads are read, or guessed from
     // its own rows.
     bool headsKnown_ = false;
+    // The file at the path is another, but a reader of the old one keeps
+    // its log from being folded into it (logged once).
+    bool followHeld_ = false;
 };
