@@ -14,6 +14,12 @@
 //     start (exit code 3 otherwise); the test makes it writable meanwhile.
 //     Ends 1.5 s after recording resumed, or after SECONDS.
 //
+//   recorder_user_child DATABASE steps
+//     Ticks as told on standard input: each line "N" runs N ticks, one
+//     clock second and one second of the spacing clock apart, and prints
+//     "state connected=C short=S" after them. The test changes the file and
+//     its folder between the lines; it ends with the input.
+//
 // Output: one line "<warning|info> <category> <text>" per line of the
 // station's log, "chart head=N" whenever the chart reads a new short head
 // (live), then "end connected=C conf=O short=S long=L newshort=N newlong=M".
@@ -30,6 +36,7 @@
 #include <QSqlQuery>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <grp.h>
 #include <pwd.h>
@@ -118,15 +125,38 @@ int Live(QCoreApplication& app, int seconds)
     return 0;
 }
 
+int Steps()
+{
+    const QDateTime base(QDate(2026, 3, 14), QTime(10, 0, 0, 50));
+    int second = 0;
+    qint64 steady = 0;
+    mscom recorder([&] { return base.addSecs(second); }, QStringLiteral("recorder"),
+                   [&] { return steady; });
+    recorder.Timer1.stop();
+    char line[32];
+    while (std::fgets(line, sizeof line, stdin)) {
+        for (int n = std::atoi(line); n > 0; --n) {
+            ++second;
+            steady += 1000;
+            recorder.Timer1_Timer();
+        }
+        std::printf("state connected=%d short=%d\n", recorder.Connected() ? 1 : 0, recorder.ShortRingId);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const bool live = argc == 4 && std::strcmp(argv[2], "live") == 0;
     const bool writable = argc == 4 && std::strcmp(argv[3], "writable") == 0;
+    const bool steps = argc == 3 && std::strcmp(argv[2], "steps") == 0;
     if (argc != 3 && !live && !writable) {
         std::fprintf(stderr, "usage: recorder_user_child DATABASE TICKS [writable]\n"
-                             "       recorder_user_child DATABASE live SECONDS\n");
+                             "       recorder_user_child DATABASE live SECONDS\n"
+                             "       recorder_user_child DATABASE steps\n");
         return 2;
     }
     if (::geteuid() == 0 && !DropToNobody()) {
@@ -135,7 +165,7 @@ int main(int argc, char** argv)
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     const bool exists = ::access(argv[1], F_OK) == 0;
-    if (!writable) {
+    if (!writable && !steps) {
         const QByteArray mustNotWrite =
             exists ? QByteArray(argv[1]) : QFile::encodeName(QFileInfo(path).absolutePath());
         if (::access(mustNotWrite.constData(), W_OK) == 0)
@@ -150,5 +180,7 @@ int main(int argc, char** argv)
     qputenv("ZC4160_DB", argv[1]);
     if (live)
         return Live(app, QByteArray(argv[3]).toInt());
+    if (steps)
+        return Steps();
     return Ticks(QByteArray(argv[2]).toInt());
 }
