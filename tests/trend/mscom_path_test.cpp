@@ -409,8 +409,10 @@ TEST_F(RecorderPathTest, ACopyMovedOverTheFileKeepsItsContentAndAnotherProgramsW
     ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
     for (int i = 0; i < 3; ++i)
         nextSecond();
+    // In WAL mode, as a copy of the file is: the writer uses the log.
     const QString copy = CopyOf(t, QStringLiteral("restore.db"));
-    Edit(copy, {sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
+    Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
+                sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
     nextSecond();
     nextSecond();   // rows 4 and 5 into the old file
 
