@@ -1,7 +1,8 @@
 #pragma once
-// Other programs on the station's database, each in a process of its own:
-// db_peer_child reading or writing with its own connection, and cp taking
-// the file alone as a backup does.
+// Another program on the station's database, in a process of its own:
+// db_peer_child reading or writing with its own connection.
+
+#include "db/FileAlone.h"
 
 #include <QProcess>
 #include <QSqlDatabase>
@@ -47,40 +48,4 @@ public:
 private:
     QProcess child_;
     QString said_;
-};
-
-// The file alone, as a backup taken while the station runs sees it: copied
-// by cp, then read with no journal beside the copy.
-class FileAlone {
-public:
-    explicit FileAlone(const QString& file) : copy_(dir_.path() + QStringLiteral("/alone.db"))
-    {
-        copied_ = QProcess::execute(QStringLiteral("cp"), {file, copy_}) == 0;
-        QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kName);
-        d.setDatabaseName(copy_);
-        opened_ = copied_ && d.open();
-    }
-    ~FileAlone()
-    {
-        QSqlDatabase::database(kName, false).close();
-        QSqlDatabase::removeDatabase(kName);
-    }
-    bool copied() const { return copied_ && opened_; }
-    QVariant scalar(const QString& sql)
-    {
-        QSqlQuery q(QSqlDatabase::database(kName, false));
-        EXPECT_TRUE(q.exec(sql)) << sql.toStdString() << ": " << q.lastError().text().toStdString();
-        return q.next() ? q.value(0) : QVariant();
-    }
-    int count(const char* table)
-    {
-        return scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table))).toInt();
-    }
-
-private:
-    static inline const QString kName = QStringLiteral("test-file-alone");
-    QTemporaryDir dir_;
-    QString copy_;
-    bool copied_ = false;
-    bool opened_ = false;
 };
