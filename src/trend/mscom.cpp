@@ -87,6 +87,7 @@ void mscom::Reconnect()
 {
     // The cached statements belong to the connection that is closed now.
     rs_.Release();
+    folder_.Release(QSqlDatabase::database(connection_, false));
     // A file that could not be installed at start (its folder was not
     // writable) is installed now, the same way.
     db::InstallIfMissing();
@@ -106,6 +107,7 @@ void mscom::FollowPath()
                               "or replaced): its connections are opened again at that path",
                   qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
     rs_.Release();
+    folder_.Release(QSqlDatabase::database(connection_, false));
     const std::optional<QStringList> open = db::ReopenAllAtPath();
     if (!open) {
         // A reader of the old file holds frames of its log that the file
@@ -448,5 +450,5 @@ void mscom::Timer1_Timer()
     // Whatever this tick or an earlier one stored goes from the log into the
     // file now; one that a reader held up is tried again every tick.
     if (connected_)
-        db::FoldLog(QSqlDatabase::database(connection_, false));
+        folder_.Fold(QSqlDatabase::database(connection_, false));
 }

@@ -140,6 +140,8 @@ private:
     // station, clear it, so that the file's heads are read, or guessed from
     // its own rows.
     bool headsKnown_ = false;
+    // Folds the log into the file after the ticks that stored something.
+    db::LogFolder folder_;
     // The file at the path is another, but a reader of the old one keeps
     // its log from being folded into it (logged once).
     bool followHeld_ = false;

@@ -2,7 +2,10 @@
 // The file alone, as a backup taken while the station runs sees it: copied
 // by cp in a process of its own, then read with no journal beside the copy.
 
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
+#include <QThread>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -43,3 +46,15 @@ private:
     bool copied_ = false;
     bool opened_ = false;
 };
+
+// Waits, within a wide limit, until the log beside file is empty (or gone):
+// the station folds it into the file on a thread of its own.
+inline bool LogEmptied(const QString& file)
+{
+    const QString log = file + QStringLiteral("-wal");
+    QElapsedTimer waited;
+    waited.start();
+    while (QFileInfo(log).size() > 0 && waited.elapsed() < 20000)
+        QThread::msleep(2);
+    return QFileInfo(log).size() == 0;
+}

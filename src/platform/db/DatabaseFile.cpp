@@ -13,6 +13,9 @@
 #include <QVariant>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -411,8 +414,154 @@ std::optional<QStringList> ReopenAllAtPath()
     return open;
 }
 
+namespace {
+
+// Every LogFolder of the process (made and ended on the window's thread),
+// for the end of the station.
+std::vector<LogFolder*>& Folders()
+{
+    static std::vector<LogFolder*> folders;
+    return folders;
+}
+
+} // namespace
+
+struct LogFolder::State {
+    std::mutex m;
+    std::condition_variable changed;
+    // The second connection, and the writer's connection it was opened
+    // for. Opened and closed on the window's thread, only while no fold is
+    // in flight; used by the thread only while one is.
+    sqlite3* second = nullptr;
+    sqlite3* writer = nullptr;
+    bool asked = false;   // a fold in flight
+    bool again = false;   // asked once more meanwhile, for later changes
+    bool stop = false;
+    sqlite3_int64 askedAt = 0;                  // the writer's changes when asked
+    std::optional<sqlite3_int64> foldedAt;      // a fold done, not yet told to the writer
+    std::thread thread;
+
+    void Run()
+    {
+        std::unique_lock lock(m);
+        for (;;) {
+            changed.wait(lock, [this] { return stop || asked; });
+            if (stop)
+                return;
+            do {
+                again = false;
+                sqlite3* connection = second;
+                const sqlite3_int64 at = askedAt;
+                lock.unlock();
+                // Its busy wait is off for good: a reader or another writer
+                // makes it give up at once, and the next call asks again.
+                const int result = sqlite3_wal_checkpoint_v2(connection, "main",
+                                                             SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+                lock.lock();
+                if (result == SQLITE_OK)
+                    foldedAt = at;
+            } while (again);
+            asked = false;
+            changed.notify_all();
+        }
+    }
+    // With the lock held and no fold in flight.
+    void CloseSecond()
+    {
+        sqlite3_close(second);
+        second = nullptr;
+        writer = nullptr;
+        foldedAt.reset();
+    }
+    // What the thread folded counts as folded for d.
+    void TellFolded(const QSqlDatabase& d, sqlite3* handle)
+    {
+        if (foldedAt && writer == handle)
+            d.driver()->setProperty(kFoldedAt, qint64(*foldedAt));
+        foldedAt.reset();
+    }
+    void AwaitIdle(std::unique_lock<std::mutex>& lock)
+    {
+        changed.wait(lock, [this] { return !asked; });
+    }
+};
+
+LogFolder::LogFolder() : s_(std::make_unique<State>())
+{
+    s_->thread = std::thread([state = s_.get()] { state->Run(); });
+    Folders().push_back(this);
+}
+
+LogFolder::~LogFolder()
+{
+    std::erase(Folders(), this);
+    {
+        std::unique_lock lock(s_->m);
+        s_->AwaitIdle(lock);
+        s_->stop = true;
+        s_->CloseSecond();
+        s_->changed.notify_all();
+    }
+    s_->thread.join();
+}
+
+void LogFolder::Fold(const QSqlDatabase& d)
+{
+    sqlite3* handle = NativeHandle(d);
+    if (!handle)
+        return;
+    std::unique_lock lock(s_->m);
+    s_->TellFolded(d, handle);
+    // Changes of a transaction still open are not in the log yet.
+    if (!Unfolded(d, handle) || !sqlite3_get_autocommit(handle))
+        return;
+    if (s_->asked) {
+        // Stored while a fold was in flight: folded right after it.
+        if (s_->writer == handle) {
+            s_->askedAt = sqlite3_total_changes64(handle);
+            s_->again = true;
+        }
+        return;
+    }
+    if (s_->writer != handle || !s_->second) {
+        s_->CloseSecond();
+        // Opened by the name SQLite keeps for the writer's file, which
+        // leads to that file as long as it has not moved; a file that has
+        // is the caller's to follow first.
+        if (FileMoved(d))
+            return;
+        // It reads the file's header once, so that it knows the file is in
+        // WAL mode: a checkpoint on a connection that has never read the
+        // file does nothing and says it went well.
+        sqlite3* second = nullptr;
+        if (sqlite3_open_v2(sqlite3_db_filename(handle, "main"), &second,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK
+            || sqlite3_exec(second, "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_close(second);
+            return;
+        }
+        s_->second = second;
+        s_->writer = handle;
+    }
+    s_->askedAt = sqlite3_total_changes64(handle);
+    s_->asked = true;
+    s_->changed.notify_all();
+}
+
+void LogFolder::Release(const QSqlDatabase& d)
+{
+    std::unique_lock lock(s_->m);
+    s_->AwaitIdle(lock);
+    if (sqlite3* handle = NativeHandle(d))
+        s_->TellFolded(d, handle);
+    s_->CloseSecond();
+}
+
 void CloseAllConnections()
 {
+    for (LogFolder* folder : Folders())
+        folder->Release(QSqlDatabase());
+
     // The readers first: a statement one of them left open would keep the
     // writer's fold from emptying the log. Then each writer folds and
     // closes; the last close of a file removes its journals.

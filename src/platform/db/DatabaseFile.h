@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDb)
@@ -119,6 +120,32 @@ bool FileMoved(const QSqlDatabase& d);
 // again later; the log then still holds the changes, safely.
 bool FoldLog(const QSqlDatabase& d);
 
+// FoldLog for a writer on the window's thread, done on a thread of its own:
+// a fold waits for the disk twice (the log made safe, then the file), and
+// on a slow disk that would hold up the window once a second. The thread
+// folds through a second connection of its own to the writer's file; a
+// fold that gave up is asked again by the next call. The writer's own
+// connection is never touched there.
+class LogFolder {
+public:
+    LogFolder();
+    ~LogFolder();   // waits for a fold in flight
+    LogFolder(const LogFolder&) = delete;
+    LogFolder& operator=(const LogFolder&) = delete;
+
+    // Asks for a fold of d's log when d has stored anything since its last
+    // fold and none is in flight; returns at once.
+    void Fold(const QSqlDatabase& d);
+    // Waits for a fold in flight and closes the second connection; what it
+    // folded counts as folded for d (FoldLog). Before d is closed or opened
+    // again, and wherever a fold must be certain.
+    void Release(const QSqlDatabase& d);
+
+private:
+    struct State;
+    std::unique_ptr<State> s_;
+};
+
 // Closes every connection of the station that is open on the database's
 // path and opens them again there, each under its own name, with its own
 // busy timeout; a missing file is installed first, with empty rings.
@@ -135,8 +162,8 @@ bool FoldLog(const QSqlDatabase& d);
 std::optional<QStringList> ReopenAllAtPath();
 
 // Closes every connection of the process, each after folding its log into
-// its file, so that nothing the station stored stays only in a journal.
-// For the end of the station.
+// its file (every LogFolder released first), so that nothing the station
+// stored stays only in a journal. For the end of the station.
 void CloseAllConnections();
 
 } // namespace db
