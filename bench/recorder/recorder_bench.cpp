@@ -84,7 +84,8 @@ int main(int argc, char** argv)
 
     qputenv("ZC4160_DB", recPath.toUtf8());
     qint64 msecs = 0;
-    auto recorder = std::make_unique<mscom>([&] { return kBase.addMSecs(msecs); });
+    auto recorder = std::make_unique<mscom>([&] { return kBase.addMSecs(msecs); },
+                                            QStringLiteral("recorder"), [&] { return msecs; });
     recorder->Timer1.stop();
     for (int v = 0; v < 8; ++v)
         StatusValues[v] = float(v) + 0.5f;
@@ -103,9 +104,9 @@ int main(int argc, char** argv)
         return PerCall(rows, [&](int) { recorder->Timer1_Timer(); });
     }();
 
-    // A real second as the station lives it: a tick with a row, then the
-    // fold of the log into the file on the recorder's own thread, done
-    // before the next row; nine idle ticks. Only the ticks are timed: the
+    // A real second as the station lives it: a tick with a row, the fold of
+    // the log into the file (every other second) on the recorder's own
+    // thread meanwhile, nine idle ticks. Only the ticks are timed: the
     // window never waits for the fold. The process's CPU time counts the
     // fold's thread as well.
     const int seconds = 1000;
@@ -114,11 +115,12 @@ int main(int argc, char** argv)
     for (int second = 0; second < seconds; ++second) {
         msecs = ++tick * 1000;
         livedNs += PerCall(1, [&](int) { recorder->Timer1_Timer(); });
-        livedNs += 9 * PerCall(9, [&](int) { recorder->Timer1_Timer(); });
-        QElapsedTimer waited;
-        waited.start();
-        while (FileSize(recPath + QStringLiteral("-wal")) > 0 && waited.elapsed() < 1000)
-            QThread::usleep(500);
+        // The fold, when this row made one due, runs meanwhile.
+        QThread::usleep(5000);
+        livedNs += 9 * PerCall(9, [&](int) {
+            msecs += 100;
+            recorder->Timer1_Timer();
+        });
     }
     const double cpuPerSecondUs = (CpuSeconds() - cpuBefore) * 1e6 / seconds;
 
@@ -131,7 +133,7 @@ int main(int argc, char** argv)
     std::printf("a real second (1 row tick + 9 idle ticks, 1/10 long)\n"
                 "                                       %8.1f us  ratio %.2f\n",
                 (rowNs + 9 * idleManyNs) / 1000, (rowNs + 9 * idleManyNs) / bareNs);
-    std::printf("a real second, its row folded into the file before the next\n"
+    std::printf("a real second, its row folded into the file within two\n"
                 "  ticks (the window's share)           %8.1f us  ratio %.2f\n"
                 "  CPU of the process, fold included    %8.1f us\n",
                 livedNs / seconds / 1000, livedNs / seconds / bareNs, cpuPerSecondUs);

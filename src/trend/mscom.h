@@ -118,6 +118,8 @@ private:
     bool connected_ = false;
     bool reopen_ = false;   // the connection is closed or cannot write
     db::ReopenPacing pacing_;
+    // Folds the log into the file after the ticks that stored something.
+    db::LogFolder folder_;
     // The lock beside the file that makes the rings this station's. A lock
     // that cannot be made at all (a folder the user may not write) tells
     // nothing about other stations: the recorder then writes as it did
@@ -140,8 +142,6 @@ private:
     // station, clear it, so that the file's heads are read, or guessed from
     // its own rows.
     bool headsKnown_ = false;
-    // Folds the log into the file after the ticks that stored something.
-    db::LogFolder folder_;
     // The file at the path is another, but a reader of the old one keeps
     // its log from being folded into it (logged once).
     bool followHeld_ = false;

@@ -60,6 +60,16 @@ protected:
             if (r)
                 r->Timer1_Timer();
     }
+    // A tick a second later on the steady clock but in the same clock
+    // second: nothing is stored, and whatever the log still holds is due to
+    // be folded into the file.
+    void settle()
+    {
+        steady += 1000;
+        for (mscom* r : {rec.get(), other.get()})
+            if (r)
+                r->Timer1_Timer();
+    }
     void requestBoth(int value)
     {
         ConfBuf.fill(value);
@@ -246,6 +256,8 @@ TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnd
     other->Timer1_Timer();
     EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
     {
+        steady += 1000;
+        other->Timer1_Timer();
         ASSERT_TRUE(LogEmptied(t.path()));
         FileAlone alone(t.path());
         ASSERT_TRUE(alone.copied());
@@ -307,6 +319,7 @@ TEST_F(RecorderPathTest, TheFileAloneHoldsEveryRowHeadAndRecordOnceStored)
         nextSecond();
     requestBoth(5);
     nextSecond();
+    settle();
 
     // Emptied, not only copied from: frames left in it would be taken for
     // its own by a file that replaces this one.
@@ -416,6 +429,7 @@ TEST_F(RecorderPathTest, ACopyMovedOverTheFileKeepsItsContentAndAnotherProgramsW
                 sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
     nextSecond();
     nextSecond();   // rows 4 and 5 into the old file
+    settle();
     ASSERT_TRUE(LogEmptied(t.path()));   // and folded into it
 
     t.closeOutside();
@@ -429,6 +443,7 @@ TEST_F(RecorderPathTest, ACopyMovedOverTheFileKeepsItsContentAndAnotherProgramsW
     ASSERT_TRUE(writer.Release());
     nextSecond();
     nextSecond();
+    settle();
 
     ASSERT_TRUE(LogEmptied(t.path()));
     FileAlone alone(t.path());
@@ -475,6 +490,7 @@ TEST_F(RecorderPathTest, APathThatIsALinkIsFollowedWhereItLeadsNow)
     EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
     EXPECT_EQ(SaveConfResult.recordNumber, 41);
     {
+        settle();
         ASSERT_TRUE(LogEmptied(b));
         FileAlone alone(b);
         ASSERT_TRUE(alone.copied());

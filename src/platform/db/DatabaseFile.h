@@ -126,15 +126,22 @@ bool FoldLog(const QSqlDatabase& d);
 // folds through a second connection of its own to the writer's file; a
 // fold that gave up is asked again by the next call. The writer's own
 // connection is never touched there.
+//
+// A change waits up to FoldAfterMs for the next, so that two ring rows
+// share one fold: each fold costs the disk three syncs (the writer's first
+// frame after it syncs the log's header), and every stored row is still in
+// the file within two seconds.
+inline constexpr qint64 FoldAfterMs = 900;
+
 class LogFolder {
 public:
-    LogFolder();
+    explicit LogFolder(SteadyClock clock = SteadyMs);
     ~LogFolder();   // waits for a fold in flight
     LogFolder(const LogFolder&) = delete;
     LogFolder& operator=(const LogFolder&) = delete;
 
     // Asks for a fold of d's log when d has stored anything since its last
-    // fold and none is in flight; returns at once.
+    // fold, the first of it FoldAfterMs ago or more; returns at once.
     void Fold(const QSqlDatabase& d);
     // Waits for a fold in flight and closes the second connection; what it
     // folded counts as folded for d (FoldLog). Before d is closed or opened
