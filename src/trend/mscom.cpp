@@ -412,6 +412,8 @@ void mscom::Timer1_Timer()
     reading = reading.addMSecs(-reading.time().msec());
     now_ = basic::SplitDayStamp(reading);
 
+    // A fold asked last tick is over long since, unless the disk is slow.
+    folder_.Await();
     if (connected_)
         FollowPath();
     if (reopen_ && pacing_.Due())

@@ -560,6 +560,12 @@ void LogFolder::Fold(const QSqlDatabase& d)
     s_->changed.notify_all();
 }
 
+void LogFolder::Await()
+{
+    std::unique_lock lock(s_->m);
+    s_->AwaitIdle(lock);
+}
+
 void LogFolder::Release(const QSqlDatabase& d)
 {
     std::unique_lock lock(s_->m);

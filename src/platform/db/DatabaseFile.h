@@ -143,6 +143,11 @@ public:
     // Asks for a fold of d's log when d has stored anything since its last
     // fold, the first of it FoldAfterMs ago or more; returns at once.
     void Fold(const QSqlDatabase& d);
+    // Waits for a fold in flight. Before the writer writes again: a fold
+    // that empties the log makes a write transaction that began reading
+    // before it fail at once (its view of the log is gone), and a record
+    // stored that way would be told failed.
+    void Await();
     // Waits for a fold in flight and closes the second connection; what it
     // folded counts as folded for d (FoldLog). Before d is closed or opened
     // again, and wherever a fold must be certain.
