@@ -105,8 +105,8 @@ int main(int argc, char** argv)
     }();
 
     // A real second as the station lives it: a tick with a row, the fold of
-    // the log into the file (every other second) on the recorder's own
-    // thread meanwhile, nine idle ticks. Only the ticks are timed: the
+    // the log into the file on the recorder's own thread meanwhile, nine
+    // idle ticks. Only the ticks are timed: the
     // window never waits for the fold. The process's CPU time counts the
     // fold's thread as well.
     const int seconds = 1000;
@@ -133,7 +133,7 @@ int main(int argc, char** argv)
     std::printf("a real second (1 row tick + 9 idle ticks, 1/10 long)\n"
                 "                                       %8.1f us  ratio %.2f\n",
                 (rowNs + 9 * idleManyNs) / 1000, (rowNs + 9 * idleManyNs) / bareNs);
-    std::printf("a real second, its row folded into the file within two\n"
+    std::printf("a real second, its row folded into the file meanwhile\n"
                 "  ticks (the window's share)           %8.1f us  ratio %.2f\n"
                 "  CPU of the process, fold included    %8.1f us\n",
                 livedNs / seconds / 1000, livedNs / seconds / bareNs, cpuPerSecondUs);

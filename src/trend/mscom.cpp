@@ -54,7 +54,7 @@ mscom& mscom::instance()
 
 mscom::mscom(Clock clock, QString connectionName, db::SteadyClock steady)
     : clock_(std::move(clock)), connection_(std::move(connectionName)), rs_(connection_),
-      pacing_(steady), folder_(steady), lockPacing_(std::move(steady))
+      pacing_(steady), lockPacing_(std::move(steady))
 {
     Form_Load();
     Timer1.setInterval(kTickMs);
@@ -449,9 +449,8 @@ void mscom::Timer1_Timer()
             NewLongRec = true;
     }
 
-    // What this tick or an earlier one stored goes from the log into the
-    // file, at the latest with the next second's row; a fold that a reader
-    // held up is tried again every tick.
+    // Whatever this tick or an earlier one stored goes from the log into the
+    // file now; a fold that a reader held up is tried again every tick.
     if (connected_)
         folder_.Fold(QSqlDatabase::database(connection_, false));
 }

@@ -61,8 +61,8 @@ protected:
                 r->Timer1_Timer();
     }
     // A tick a second later on the steady clock but in the same clock
-    // second: nothing is stored, and whatever the log still holds is due to
-    // be folded into the file.
+    // second: nothing is stored, and a fold of whatever the log still holds
+    // is asked again.
     void settle()
     {
         steady += 1000;

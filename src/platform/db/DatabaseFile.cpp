@@ -440,10 +440,6 @@ struct LogFolder::State {
     sqlite3_int64 askedAt = 0;                  // the writer's changes when asked
     std::optional<sqlite3_int64> foldedAt;      // a fold done, not yet told to the writer
     std::thread thread;
-    // The window's thread alone: when the writer's changes not yet folded
-    // began.
-    SteadyClock clock;
-    std::optional<qint64> unfoldedSince;
 
     void Run()
     {
@@ -490,9 +486,8 @@ struct LogFolder::State {
     }
 };
 
-LogFolder::LogFolder(SteadyClock clock) : s_(std::make_unique<State>())
+LogFolder::LogFolder() : s_(std::make_unique<State>())
 {
-    s_->clock = std::move(clock);
     s_->thread = std::thread([state = s_.get()] { state->Run(); });
     Folders().push_back(this);
 }
@@ -517,15 +512,8 @@ void LogFolder::Fold(const QSqlDatabase& d)
         return;
     std::unique_lock lock(s_->m);
     s_->TellFolded(d, handle);
-    if (!Unfolded(d, handle)) {
-        s_->unfoldedSince.reset();
-        return;
-    }
-    const qint64 now = s_->clock();
-    if (!s_->unfoldedSince)
-        s_->unfoldedSince = now;
     // Changes of a transaction still open are not in the log yet.
-    if (now - *s_->unfoldedSince < FoldAfterMs || !sqlite3_get_autocommit(handle))
+    if (!Unfolded(d, handle) || !sqlite3_get_autocommit(handle))
         return;
     if (s_->asked) {
         // Stored while a fold was in flight: folded right after it.

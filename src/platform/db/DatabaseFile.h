@@ -127,21 +127,21 @@ bool FoldLog(const QSqlDatabase& d);
 // fold that gave up is asked again by the next call. The writer's own
 // connection is never touched there.
 //
-// A change waits up to FoldAfterMs for the next, so that two ring rows
-// share one fold: each fold costs the disk three syncs (the writer's first
-// frame after it syncs the log's header), and every stored row is still in
-// the file within two seconds.
-inline constexpr qint64 FoldAfterMs = 900;
+// The log must be empty at rest, not only copied from: a program that opens
+// another file moved over this one, while the station still has the log
+// open, takes what the log holds for that file's. So every change is
+// folded at once, though each fold costs the disk three syncs (the writer's
+// first frame after it syncs the log's header).
 
 class LogFolder {
 public:
-    explicit LogFolder(SteadyClock clock = SteadyMs);
+    LogFolder();
     ~LogFolder();   // waits for a fold in flight
     LogFolder(const LogFolder&) = delete;
     LogFolder& operator=(const LogFolder&) = delete;
 
     // Asks for a fold of d's log when d has stored anything since its last
-    // fold, the first of it FoldAfterMs ago or more; returns at once.
+    // fold; returns at once.
     void Fold(const QSqlDatabase& d);
     // Waits for a fold in flight. Before the writer writes again: a fold
     // that empties the log makes a write transaction that began reading
