@@ -130,9 +130,9 @@ bool FoldLog(const QSqlDatabase& d);
 // The log must be empty at rest, not only copied from: a program that opens
 // another file moved over this one, while the station still has the log
 // open, takes what the log holds for that file's. So every change is
-// folded at once, though each fold costs the disk three syncs (the writer's
-// first frame after it syncs the log's header).
-
+// folded at once, though each fold costs the disk three syncs: two here,
+// and one of the log's header that SQLite makes the writer's first frame
+// after it wait for.
 class LogFolder {
 public:
     LogFolder();
