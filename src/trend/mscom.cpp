@@ -7,6 +7,7 @@
 #include "platform/db/Tables.h"
 #include "trend/RecorderShared.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
@@ -57,6 +58,11 @@ mscom::mscom(Clock clock, QString connectionName, db::SteadyClock steady)
       pacing_(steady), lockPacing_(std::move(steady))
 {
     Form_Load();
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (connected_)
+            FollowPath();
+    });
+    WatchFolder();
     Timer1.setInterval(kTickMs);
     connect(&Timer1, &QTimer::timeout, this, &mscom::Timer1_Timer);
     Timer1.start();
@@ -96,6 +102,20 @@ void mscom::Reconnect()
     // What failed was the old connection; the new one has not tried yet,
     // so its first stored row ends the fault.
     ringFailing_[0] = ringFailing_[1] = false;
+}
+
+void mscom::WatchFolder()
+{
+    // A folder renamed or deleted drops out of the watch: it is watched
+    // again once there is one at the path.
+    const QString folder = QFileInfo(db::DatabasePath()).absolutePath();
+    const QStringList watched = watcher_.directories();
+    if (watched.size() == 1 && watched[0] == folder)
+        return;
+    if (!watched.isEmpty())
+        watcher_.removePaths(watched);
+    if (QFileInfo(folder).isDir())
+        watcher_.addPath(folder);
 }
 
 void mscom::FollowPath()
@@ -414,6 +434,7 @@ void mscom::Timer1_Timer()
 
     // A fold asked last tick is over long since, unless the disk is slow.
     folder_.Await();
+    WatchFolder();
     if (connected_)
         FollowPath();
     if (reopen_ && pacing_.Due())

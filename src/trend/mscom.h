@@ -28,6 +28,7 @@
 #include "platform/basic/daynumbers.h"
 
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QLockFile>
 #include <QLoggingCategory>
 #include <QObject>
@@ -120,6 +121,12 @@ private:
     db::ReopenPacing pacing_;
     // Folds the log into the file after the ticks that stored something.
     db::LogFolder folder_;
+    // The database's folder, watched so that a file moved over the one at
+    // the path is followed at once, not at the next tick: until the station
+    // lets go of the old file, a program that opens the new one takes the
+    // old one's log index, with the old file's size in it.
+    QFileSystemWatcher watcher_;
+    void WatchFolder();
     // The lock beside the file that makes the rings this station's. A lock
     // that cannot be made at all (a folder the user may not write) tells
     // nothing about other stations: the recorder then writes as it did

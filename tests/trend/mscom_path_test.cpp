@@ -13,6 +13,7 @@
 #include "trend/mscom.h"
 
 #include <QFile>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -507,4 +508,30 @@ TEST_F(RecorderPathTest, APathThatIsALinkIsFollowedWhereItLeadsNow)
     ASSERT_TRUE(reader.exec(QStringLiteral("select count(*) from \"CONF\"")));
     ASSERT_TRUE(reader.next());
     EXPECT_EQ(reader.value(0).toInt(), 2);
+}
+
+// A file moved over the one at the path is followed as soon as the folder
+// changes, not at the next tick: until the station lets go of the old file,
+// a program that opens the new one takes the old one's log index.
+TEST_F(RecorderPathTest, AFileMovedOverTheOneAtThePathIsFollowedWithoutWaitingForATick)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    nextSecond();
+    const QString copy = CopyOf(t, QStringLiteral("restore.db"));
+    Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
+                sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
+
+    LogCapture log("zc4160.");
+    t.closeOutside();
+    ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(t.path()).constData()), 0);
+    QElapsedTimer waited;
+    waited.start();
+    while (log.warnings().filter(QLatin1String(kMoved)).isEmpty() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    QSqlQuery reader(QSqlDatabase::database(kReader, false));
+    ASSERT_TRUE(reader.exec(sql("select count(*) from %1 where %2 = 40", "CONF")));
+    ASSERT_TRUE(reader.next());
+    EXPECT_EQ(reader.value(0).toInt(), 1);
 }
