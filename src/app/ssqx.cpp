@@ -918,10 +918,11 @@ void ssqx::Command40_Click() { OpenPage(Page::EtheernetSET); }
 std::function<void()>& ssqx::EndProcess()
 {
     // No quit of the event loop: that would run the other windows' unloads
-    // and the library's clean-up, and the design ends here instead. The
-    // recorder's rows are committed as they are written (WAL), so the
-    // database needs nothing more; only buffered output is flushed.
+    // and the library's clean-up, and the design ends here instead. Only
+    // the database is closed first, so that nothing of it stays in a
+    // journal beside the file, and buffered output is flushed.
     static std::function<void()> end = [] {
+        db::CloseAllConnections();
         std::fflush(nullptr);
         std::_Exit(0);
     };

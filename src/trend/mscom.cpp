@@ -7,6 +7,7 @@
 #include "platform/db/Tables.h"
 #include "trend/RecorderShared.h"
 
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <cmath>
@@ -66,6 +67,11 @@ mscom::mscom(Clock clock, QString connectionName, db::SteadyClock steady)
       pacing_(steady), lockPacing_(std::move(steady))
 {
     Form_Load();
+    connect(&watcher_, &QFileSystemWatcher::directoryChanged, this, [this] {
+        if (connected_)
+            FollowPath();
+    });
+    WatchFolder();
     Timer1.setInterval(kTickMs);
     connect(&Timer1, &QTimer::timeout, this, &mscom::Timer1_Timer);
     Timer1.start();
@@ -96,6 +102,7 @@ void mscom::Reconnect()
 {
     // The cached statements belong to the connection that is closed now.
     rs_.Release();
+    folder_.Release(QSqlDatabase::database(connection_, false));
     // A file that could not be installed at start (its folder was not
     // writable) is installed now, the same way.
     db::InstallIfMissing();
@@ -106,16 +113,42 @@ void mscom::Reconnect()
     ringFailing_[0] = ringFailing_[1] = false;
 }
 
+void mscom::WatchFolder()
+{
+    // A folder renamed or deleted drops out of the watch: it is watched
+    // again once there is one at the path.
+    const QString folder = QFileInfo(db::DatabasePath()).absolutePath();
+    const QStringList watched = watcher_.directories();
+    if (watched.size() == 1 && watched[0] == folder)
+        return;
+    if (!watched.isEmpty())
+        watcher_.removePaths(watched);
+    if (QFileInfo(folder).isDir())
+        watcher_.addPath(folder);
+}
+
 void mscom::FollowPath()
 {
     if (!db::FileMoved(QSqlDatabase::database(connection_, false)))
         return;
-    qCWarning(lcRecorder, "the database file at %s is not the file the station opened (deleted "
-                          "or replaced): its connections are opened again at that path",
-              qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
+    if (!followHeld_)
+        qCWarning(lcRecorder, "the database file at %s is not the file the station opened (deleted "
+                              "or replaced): its connections are opened again at that path",
+                  qUtf8Printable(basic::LogEscaped(db::DatabasePath())));
     rs_.Release();
-    const QStringList open = db::ReopenAllAtPath();
-    connected_ = open.contains(connection_);
+    folder_.Release(QSqlDatabase::database(connection_, false));
+    const std::optional<QStringList> open = db::ReopenAllAtPath();
+    if (!open) {
+        // A reader of the old file holds frames of its log that the file
+        // lacks: the station stays on it, storing on, until they are in.
+        if (!followHeld_)
+            qCWarning(lcRecorder, "a reader holds the log of the file the station opened: the "
+                                  "station stays on that file until the log is in it");
+        followHeld_ = true;
+        return;
+    }
+    followHeld_ = false;
+    connected_ = open->contains(connection_);
     reopen_ = !connected_;
     pacing_.Opened();
     ringFailing_[0] = ringFailing_[1] = false;
@@ -416,6 +449,9 @@ void mscom::Timer1_Timer()
     reading = reading.addMSecs(-reading.time().msec());
     now_ = basic::SplitDayStamp(reading);
 
+    // A fold asked last tick is over long since, unless the disk is slow.
+    folder_.Await();
+    WatchFolder();
     if (connected_)
         FollowPath();
     if (reopen_ && pacing_.Due())
@@ -450,4 +486,9 @@ void mscom::Timer1_Timer()
         if (CurveOpen)
             NewLongRec = true;
     }
+
+    // Whatever this tick or an earlier one stored goes from the log into the
+    // file now; a fold that a reader held up is tried again every tick.
+    if (connected_)
+        folder_.Fold(QSqlDatabase::database(connection_, false));
 }

@@ -16,10 +16,13 @@
 // Before anything is stored the recorder makes sure that the file it writes
 // is still the file at the database's path; where another program deleted
 // it or put another file there, every connection of the station is opened
-// again at the path. The rings are one station's at a time: a lock on the
-// file itself says which (platform/db/FileLock.h), and a second station
-// started on the same file writes no ring rows (its records are stored as
-// always) until the first has ended.
+// again at the path. After every tick that stored something the log is
+// folded into the file, so that the file alone is the whole database
+// between ticks: a copy of it is a backup, and a file moved away keeps
+// every row and record stored in it. The rings are one station's at a time:
+// a lock on the file itself says which (platform/db/FileLock.h), and a
+// second station started on the same file writes no ring rows (its records
+// are stored as always) until the first has ended.
 
 #include "platform/db/DatabaseFile.h"
 #include "platform/db/FileLock.h"
@@ -27,6 +30,7 @@
 #include "platform/basic/daynumbers.h"
 
 #include <QDateTime>
+#include <QFileSystemWatcher>
 #include <QLoggingCategory>
 #include <QObject>
 #include <QTimer>
@@ -116,6 +120,14 @@ private:
     bool connected_ = false;
     bool reopen_ = false;   // the connection is closed or cannot write
     db::ReopenPacing pacing_;
+    // Folds the log into the file after the ticks that stored something.
+    db::LogFolder folder_;
+    // The database's folder, watched so that a file moved over the one at
+    // the path is followed at once, not at the next tick: until the station
+    // lets go of the old file, a program that opens the new one takes the
+    // old one's log index, with the old file's size in it.
+    QFileSystemWatcher watcher_;
+    void WatchFolder();
     // The lock on the file that makes the rings this station's; it is taken
     // again on the file at the path whenever that is another file. Only a
     // connection that may write keeps it, since a station that cannot write
@@ -141,4 +153,7 @@ private:
     // station, clear it, so that the file's heads are read, or guessed from
     // its own rows.
     bool headsKnown_ = false;
+    // The file at the path is another, but a reader of the old one keeps
+    // its log from being folded into it (logged once).
+    bool followHeld_ = false;
 };

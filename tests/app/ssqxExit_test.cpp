@@ -3,13 +3,18 @@
 
 #include "OverviewFixture.h"
 
+#include "db/FileAlone.h"
 #include "db/TempDatabase.h"
 #include "trend/RecorderShared.h"
 #include "app/ssqxChart.h"
 
 #include <QKeyEvent>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <csignal>
+#include <cstring>
 
 namespace {
 
@@ -145,6 +150,9 @@ TEST(StationExit, EscEndsTheProcessAndLeavesTheDatabaseSound)
     EXPECT_FALSE(out.contains("atexit"));
     EXPECT_FALSE(out.contains("close"));
     EXPECT_FALSE(out.contains("still running"));
+    // Its database closed: nothing of it is left in a journal.
+    EXPECT_FALSE(QFileInfo::exists(database.path() + QStringLiteral("-wal")));
+    EXPECT_FALSE(QFileInfo::exists(database.path() + QStringLiteral("-shm")));
 
     ASSERT_TRUE(database.outside().open());
     EXPECT_EQ(database.scalar(QStringLiteral("PRAGMA integrity_check")).toString(),
@@ -154,6 +162,58 @@ TEST(StationExit, EscEndsTheProcessAndLeavesTheDatabaseSound)
     EXPECT_EQ(rows.back()[3].toDouble(), 123.0);
     EXPECT_EQ(database.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(),
               rows.back()[0].toInt());
+}
+
+// A log-out, a shut-down or Ctrl+C ends the station as "退出" does: the
+// database closed, nothing of it in a journal, the rows stored in the file
+// alone; no exit handler run and no port closed. The station ends by the
+// signal, as it would have without handling it.
+TEST(StationExit, ASignalEndsTheStationWithItsDatabaseClosed)
+{
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(strsignal(signal));
+        // A line of its own: the port of a station that ended stays as it
+        // left it, and this is about the database.
+        testsupport::SimLine line{1};
+        ASSERT_TRUE(line.started());
+        line->setReg(1, 123);   // PV
+        TempDatabase database;
+        database.outside().close();
+        QProcess child;
+        child.setProcessChannelMode(QProcess::SeparateChannels);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        child.setProcessEnvironment(env);
+        child.start(QStringLiteral(STATION_EXIT_CHILD), {QStringLiteral("signal")});
+        ASSERT_TRUE(child.waitForStarted(10000));
+        QByteArray out;
+        QElapsedTimer waited;
+        waited.start();
+        while (!out.contains("ready\n") && child.state() == QProcess::Running && waited.elapsed() < 60000) {
+            child.waitForReadyRead(1000);
+            out += child.readAllStandardOutput();
+        }
+        ASSERT_TRUE(out.contains("ready\n")) << out.toStdString() << child.readAllStandardError().toStdString();
+        ::kill(static_cast<pid_t>(child.processId()), signal);
+        ASSERT_TRUE(child.waitForFinished(30000));
+        out += child.readAllStandardOutput();
+        SCOPED_TRACE(out.toStdString() + child.readAllStandardError().toStdString());
+        EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+        EXPECT_FALSE(out.contains("atexit"));
+        EXPECT_FALSE(out.contains("close"));
+        EXPECT_FALSE(out.contains("still running"));
+        EXPECT_FALSE(QFileInfo::exists(database.path() + QStringLiteral("-wal")));
+        EXPECT_FALSE(QFileInfo::exists(database.path() + QStringLiteral("-shm")));
+
+        FileAlone alone(database.path());
+        ASSERT_TRUE(alone.copied());
+        EXPECT_EQ(alone.scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+        const int rows = alone.count("pv_data");
+        EXPECT_GE(rows, 2);
+        EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), rows);
+        EXPECT_EQ(alone.scalar(QStringLiteral("select ShortPv0 from pv_data where w_id = %1").arg(rows)).toDouble(),
+                  123.0);
+    }
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 // the controller and the recorder has had time to store rows, Esc on the
 // overview. Prints "esc" before the key, "atexit" should the normal exit
 // handlers run, and "close N" for every port close.
+//
+//   station_exit_child [signal]
+//     With "signal", no Esc: it prints "ready" instead and runs on, for the
+//     test to end it with a signal (or by itself after 20 s).
 
 #include "app/Startup.h"
 #include "app/ssqx.h"
@@ -20,6 +24,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    const bool bySignal = argc > 1 && QByteArray(argv[1]) == "signal";
     StartStation(app);
 
     modbus::SetCallObserver([](const modbus::CallRecord& r) {
@@ -49,7 +54,12 @@ int main(int argc, char** argv)
                 std::_Exit(4);
             }
         } else if (phase == 1) {
-            if (StatusValues[0] == 123.0f && sinceOpen.elapsed() > 2500) {
+            if (StatusValues[0] == 123.0f && sinceOpen.elapsed() > 2500 && bySignal) {
+                std::printf("ready\n");
+                std::fflush(stdout);
+                phase = 3;
+                sinceOpen.restart();
+            } else if (StatusValues[0] == 123.0f && sinceOpen.elapsed() > 2500) {
                 ssqx& w = forms::Instance<ssqx>();
                 QWidget* focus = QApplication::focusWidget();
                 QWidget* target = focus && focus->window() == &w ? focus : &w;
@@ -63,7 +73,7 @@ int main(int argc, char** argv)
                 std::printf("no poll\n");
                 std::_Exit(5);
             }
-        } else if (sinceOpen.elapsed() > 2000) {
+        } else if (sinceOpen.elapsed() > (phase == 3 ? 20000 : 2000)) {
             std::printf("still running\n");
             std::_Exit(3);
         }

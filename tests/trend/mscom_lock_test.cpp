@@ -323,8 +323,9 @@ TEST_F(RecorderLockTest, NothingBesideTheFileHoldsTheRings)
     // Whatever else is there goes, as a careless clean-up would remove it.
     for (const QString& name : beside) {
         if (name != QLatin1String("Rdatabj.db") && name != QLatin1String("Rdatabj.db-wal")
-            && name != QLatin1String("Rdatabj.db-shm"))
+            && name != QLatin1String("Rdatabj.db-shm")) {
             ASSERT_TRUE(QFile::remove(folder() + u'/' + name));
+        }
     }
 
     FlatOutStation other(t.path());

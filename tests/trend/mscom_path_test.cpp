@@ -1,6 +1,9 @@
-// The recorder and the file at the database's path: a file deleted or
-// replaced under the running station, and a second station on one file.
+// The recorder and the file at the database's path: the file alone as the
+// whole database between ticks, a file deleted, moved away or replaced under
+// the running station, a path that is a link pointed elsewhere, and a
+// second station on one file.
 
+#include "db/DatabasePeer.h"
 #include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "device/Met1.h"
@@ -10,6 +13,7 @@
 #include "trend/mscom.h"
 
 #include <QFile>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
@@ -20,6 +24,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
@@ -56,6 +61,16 @@ protected:
             if (r)
                 r->Timer1_Timer();
     }
+    // A tick a second later on the steady clock but in the same clock
+    // second: nothing is stored, and a fold of whatever the log still holds
+    // is asked again.
+    void settle()
+    {
+        steady += 1000;
+        for (mscom* r : {rec.get(), other.get()})
+            if (r)
+                r->Timer1_Timer();
+    }
     void requestBoth(int value)
     {
         ConfBuf.fill(value);
@@ -83,6 +98,10 @@ protected:
         t.closeOutside();
         return t.scalar(QStringLiteral("pragma integrity_check")).toString();
     }
+
+    // The file, or its folder, renamed away while another program holds
+    // a read transaction on it, so that the log cannot be folded in yet.
+    void MoveAwayWhileRead(bool folder);
 
     TempDatabase t;
     QDateTime now{QDate(2026, 3, 14), QTime(10, 0, 0)};
@@ -230,11 +249,21 @@ TEST_F(RecorderPathTest, ASecondStationOnTheFileWritesNoRingRowsUntilTheFirstEnd
     EXPECT_EQ(log.warnings().filter(QStringLiteral("another station")).size(), 1)
         << log.warnings().join(u'\n').toStdString();
 
-    // Its records are stored as always.
+    // Its records are stored as always, and folded into the file by it:
+    // the first station ticks no more meanwhile.
+    ConfBuf.fill(6);
     SaveConfFlag = true;
     rec->Timer1.stop();
     other->Timer1_Timer();
     EXPECT_EQ(SaveConfResult.outcome, SaveOutcome::Stored);
+    {
+        steady += 1000;
+        other->Timer1_Timer();
+        ASSERT_TRUE(LogEmptied(t.path()));
+        FileAlone alone(t.path());
+        ASSERT_TRUE(alone.copied());
+        EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "CONF")).toInt(), 6);
+    }
 
     // The first ends: the second takes the rings over by itself, from the
     // head the first left.
@@ -280,4 +309,228 @@ TEST_F(RecorderPathTest, AStationInAnotherProcessKeepsTheRingsUntilItIsGone)
     EXPECT_TRUE(rec->HoldsRings());
     EXPECT_GT(t.scalar(mine).toInt(), 0);
     EXPECT_EQ(log.warnings().size(), 1) << log.warnings().join(u'\n').toStdString();
+}
+
+TEST_F(RecorderPathTest, TheFileAloneHoldsEveryRowHeadAndRecordOnceStored)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());   // a window's, beside it
+    for (int i = 0; i < 3; ++i)
+        nextSecond();
+    requestBoth(5);
+    nextSecond();
+    settle();
+
+    // Emptied, not only copied from: frames left in it would be taken for
+    // its own by a file that replaces this one.
+    ASSERT_TRUE(LogEmptied(t.path()));
+    FileAlone alone(t.path());
+    ASSERT_TRUE(alone.copied());
+    EXPECT_EQ(alone.scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(alone.count("pv_data"), 4);
+    EXPECT_EQ(alone.count("Lpv_wdjl"), 1);
+    EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 4);
+    EXPECT_EQ(alone.scalar(QStringLiteral("select LongHead from sl_void")).toInt(), 1);
+    EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "CONF")).toInt(), 5);
+    EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "Calibration")).toInt(), 5);
+}
+
+// Another program that holds a read transaction keeps the log's frames from
+// the file while it lasts: the recorder stores on, a row every second, and
+// gives the fold up at once each tick rather than wait for the reader.
+TEST_F(RecorderPathTest, AReaderCostsNoRowAndOnceItEndsTheNextTickFoldsTheLog)
+{
+    rec = recorder(kConn);
+    nextSecond();
+    DatabasePeer reader({QStringLiteral("hold"), t.path()});
+    ASSERT_EQ(reader.said(), QStringLiteral("holding 1")) << reader.error();
+
+    QElapsedTimer ticking;
+    ticking.start();
+    for (int i = 0; i < 30; ++i)
+        nextSecond();
+    // A fold that waited the recorder's busy timeout would take six seconds.
+    EXPECT_LT(ticking.elapsed(), 3000);
+    EXPECT_EQ(count("pv_data"), 31);
+    t.closeOutside();
+    EXPECT_GT(QFileInfo(t.path() + QStringLiteral("-wal")).size(), 0);   // the reader held it
+
+    ASSERT_TRUE(reader.Release());
+    rec->Timer1_Timer();   // the same clock second: nothing to store
+    ASSERT_TRUE(LogEmptied(t.path()));
+    FileAlone alone(t.path());
+    ASSERT_TRUE(alone.copied());
+    EXPECT_EQ(alone.count("pv_data"), 31);
+    EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 31);
+}
+
+void RecorderPathTest::MoveAwayWhileRead(bool folder)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    nextSecond();
+    DatabasePeer reader({QStringLiteral("hold"), t.path()});
+    ASSERT_EQ(reader.said(), QStringLiteral("holding 1")) << reader.error();
+    requestBoth(3);
+    for (int i = 0; i < 3; ++i)
+        nextSecond();   // rows 2 to 4 and the records in the log alone
+
+    LogCapture log("zc4160.");
+    t.closeOutside();
+    const QString lumo = QFileInfo(t.path()).absolutePath();
+    const QString from = folder ? lumo : t.path();
+    const QString to = folder ? lumo + QStringLiteral("-2026-11") : lumo + QStringLiteral("/Rdatabj-2026-11.db");
+    const QString away = folder ? to + QStringLiteral("/Rdatabj.db") : to;
+    ASSERT_EQ(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()), 0);
+    nextSecond();   // row 5, still into the file moved away
+    EXPECT_TRUE(log.Warned(-1, QStringLiteral("a reader holds the log"))) << log.warnings().join(u'\n').toStdString();
+    EXPECT_FALSE(QFileInfo::exists(t.path()));
+
+    ASSERT_TRUE(reader.Release());
+    nextSecond();   // folded, let go, and row 1 of a new file at the path
+    nextSecond();
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(log.warnings().size(), 2) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(count("pv_data"), 2);
+
+    FileAlone alone(away);
+    ASSERT_TRUE(alone.copied());
+    EXPECT_EQ(alone.scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(alone.count("pv_data"), 5);
+    EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 5);
+    EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "CONF")).toInt(), 3);
+    EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "Calibration")).toInt(), 3);
+}
+
+TEST_F(RecorderPathTest, AFileMovedAwayWhileReadKeepsEverythingStoredInIt)
+{
+    MoveAwayWhileRead(false);
+}
+
+TEST_F(RecorderPathTest, AFolderRenamedAwayWhileReadKeepsEverythingStoredInItsFile)
+{
+    MoveAwayWhileRead(true);
+}
+
+// A copy moved over the file, and another program that opens the file at
+// the path at once, before the station's next tick, and writes into it. It
+// takes the journal files beside the path, the station's until then: the
+// station must neither give it anything of the old file nor take its write
+// away, and the new file keeps the copy's content and that write.
+TEST_F(RecorderPathTest, ACopyMovedOverTheFileKeepsItsContentAndAnotherProgramsWrite)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    for (int i = 0; i < 3; ++i)
+        nextSecond();
+    // In WAL mode, as a copy of the file is: the writer uses the log.
+    const QString copy = CopyOf(t, QStringLiteral("restore.db"));
+    Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
+                sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
+    nextSecond();
+    nextSecond();   // rows 4 and 5 into the old file
+    settle();
+    ASSERT_TRUE(LogEmptied(t.path()));   // and folded into it
+
+    t.closeOutside();
+    ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(t.path()).constData()), 0);
+    DatabasePeer writer({QStringLiteral("write"), t.path(),
+                         sql("insert into %1 (%2, %3) values (50, 50)", "CONF")});
+    ASSERT_EQ(writer.said(), QStringLiteral("written")) << writer.error();
+    requestBoth(9);
+    nextSecond();
+    EXPECT_EQ(SaveConfResult.recordNumber, 51);
+    ASSERT_TRUE(writer.Release());
+    nextSecond();
+    nextSecond();
+    settle();
+
+    ASSERT_TRUE(LogEmptied(t.path()));
+    FileAlone alone(t.path());
+    ASSERT_TRUE(alone.copied());
+    EXPECT_EQ(alone.scalar(QStringLiteral("pragma integrity_check")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(alone.scalar(sql("select group_concat(%3) from (select %3 from %1 order by %2)", "CONF")).toString(),
+              QStringLiteral("40,50,9"));
+    // The copy's three rows, then three stored since it stands there.
+    EXPECT_EQ(alone.count("pv_data"), 6);
+    EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 6);
+    rec.reset();
+    db::CloseConnection(kConn);
+    db::CloseConnection(kReader);
+    EXPECT_EQ(integrity(), QStringLiteral("ok"));
+    EXPECT_EQ(count("CONF"), 3);
+}
+
+// The database's path is a link to a file on another disk; another program
+// points it at another database, as `ln -sfn` does. The station follows the
+// link as it leads now: rows and records go into the other database.
+TEST_F(RecorderPathTest, APathThatIsALinkIsFollowedWhereItLeadsNow)
+{
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    const QString a = folder + QStringLiteral("/a.db");
+    const QString b = folder + QStringLiteral("/b.db");
+    t.closeOutside();
+    ASSERT_TRUE(QFile::rename(t.path(), a));
+    ASSERT_EQ(::symlink("a.db", QFile::encodeName(t.path()).constData()), 0);
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    for (int i = 0; i < 3; ++i)
+        nextSecond();
+    ASSERT_TRUE(db::InstallAt(b));
+    Edit(b, {sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
+
+    LogCapture log("zc4160.");
+    const QString link = folder + QStringLiteral("/link.new");
+    ASSERT_EQ(::symlink("b.db", QFile::encodeName(link).constData()), 0);
+    ASSERT_EQ(std::rename(QFile::encodeName(link).constData(), QFile::encodeName(t.path()).constData()), 0);
+    requestBoth(7);
+    nextSecond();
+    nextSecond();
+
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    EXPECT_EQ(SaveConfResult.recordNumber, 41);
+    {
+        settle();
+        ASSERT_TRUE(LogEmptied(b));
+        FileAlone alone(b);
+        ASSERT_TRUE(alone.copied());
+        EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 41", "CONF")).toInt(), 7);
+        EXPECT_EQ(alone.count("pv_data"), 2);
+        EXPECT_EQ(alone.scalar(QStringLiteral("select ShortHead from sl_void")).toInt(), 2);
+    }
+    FileAlone old(a);
+    ASSERT_TRUE(old.copied());
+    EXPECT_EQ(old.count("pv_data"), 3);
+    EXPECT_EQ(old.count("CONF"), 0);
+    // The window's connection reads where the link leads too.
+    QSqlQuery reader(QSqlDatabase::database(kReader, false));
+    ASSERT_TRUE(reader.exec(QStringLiteral("select count(*) from \"CONF\"")));
+    ASSERT_TRUE(reader.next());
+    EXPECT_EQ(reader.value(0).toInt(), 2);
+}
+
+// A file moved over the one at the path is followed as soon as the folder
+// changes, not at the next tick: until the station lets go of the old file,
+// a program that opens the new one takes the old one's log index.
+TEST_F(RecorderPathTest, AFileMovedOverTheOneAtThePathIsFollowedWithoutWaitingForATick)
+{
+    rec = recorder(kConn);
+    ASSERT_TRUE(db::OpenConnection(kReader).isOpen());
+    nextSecond();
+    const QString copy = CopyOf(t, QStringLiteral("restore.db"));
+    Edit(copy, {QStringLiteral("pragma journal_mode=wal"),
+                sql("insert into %1 (%2, %3) values (40, 40)", "CONF")});
+
+    LogCapture log("zc4160.");
+    t.closeOutside();
+    ASSERT_EQ(std::rename(QFile::encodeName(copy).constData(), QFile::encodeName(t.path()).constData()), 0);
+    QElapsedTimer waited;
+    waited.start();
+    while (log.warnings().filter(QLatin1String(kMoved)).isEmpty() && waited.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_EQ(log.warnings().filter(QLatin1String(kMoved)).size(), 1) << log.warnings().join(u'\n').toStdString();
+    QSqlQuery reader(QSqlDatabase::database(kReader, false));
+    ASSERT_TRUE(reader.exec(sql("select count(*) from %1 where %2 = 40", "CONF")));
+    ASSERT_TRUE(reader.next());
+    EXPECT_EQ(reader.value(0).toInt(), 1);
 }

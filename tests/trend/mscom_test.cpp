@@ -1,4 +1,5 @@
 #include "db/FailingWrites.h"
+#include "db/FileAlone.h"
 #include "db/LogCapture.h"
 #include "db/TempDatabase.h"
 #include "device/Met1.h"
@@ -894,6 +895,63 @@ INSTANTIATE_TEST_SUITE_P(
         WritableLater{"MissingFileInAReadOnlyFolder", false, false, "cannot open the database"}),
     [](const ::testing::TestParamInfo<WritableLater>& param) { return std::string(param.param.name); });
 
+// The file deleted under a station that may not write its folder: no new
+// file can be installed, and the reopen at the path opens nothing. The
+// recorder must know it is without a connection, so that it tries again
+// (after its spacing), and records once the folder can be written.
+TEST(RecorderAfterADelete, RecordsAgainOnceTheFolderCanBeWritten)
+{
+    TempDatabase t;
+    t.outside().close();
+    const QString folder = QFileInfo(t.path()).absolutePath();
+    ASSERT_TRUE(QFile::setPermissions(t.folder(), kOpenFolder | QFileDevice::WriteOwner));
+    ASSERT_TRUE(QFile::setPermissions(folder, kOpenFolder | kAnyoneWrites));
+    ASSERT_TRUE(QFile::setPermissions(t.path(), kReadable | kAnyoneWrites));
+
+    QProcess child;
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    child.start(QStringLiteral(RECORDER_USER_CHILD), {t.path(), QStringLiteral("batches")});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    QStringList output;
+    // Runs n ticks in the child and returns its state line after them.
+    auto ticks = [&](int n) {
+        child.write(QByteArray::number(n) + '\n');
+        QElapsedTimer waited;
+        waited.start();
+        for (;;) {
+            while (child.canReadLine()) {
+                output << QString::fromUtf8(child.readLine()).trimmed();
+                if (output.last().startsWith(QLatin1String("state ")))
+                    return output.last();
+            }
+            if (waited.elapsed() > 60000 || child.state() == QProcess::NotRunning)
+                return QString();
+            child.waitForReadyRead(1000);
+        }
+    };
+    auto shown = [&] { return output.join(u'\n').toStdString() + child.readAllStandardError().toStdString(); };
+    ASSERT_EQ(ticks(3), QStringLiteral("state connected=1 short=3")) << shown();
+
+    // The administrator closes the folder and deletes the file.
+    ASSERT_TRUE(QFile::setPermissions(folder, kOpenFolder));
+    ASSERT_TRUE(QFile::remove(t.path()));
+    EXPECT_EQ(ticks(1), QStringLiteral("state connected=0 short=4")) << shown();
+    EXPECT_EQ(ticks(12), QStringLiteral("state connected=0 short=16")) << shown();
+    EXPECT_FALSE(QFileInfo::exists(t.path()));
+
+    // Opened again: within the ten seconds between tries, a new file and
+    // rows in it.
+    ASSERT_TRUE(QFile::setPermissions(folder, kOpenFolder | kAnyoneWrites));
+    const QString resumed = ticks(11);
+    child.closeWriteChannel();
+    ASSERT_TRUE(child.waitForFinished(10000));
+    EXPECT_TRUE(resumed.startsWith(QLatin1String("state connected=1 "))) << shown();
+    ASSERT_TRUE(t.outside().open());
+    EXPECT_GT(t.scalar(QStringLiteral("select count(*) from pv_data")).toInt(), 0) << shown();
+    EXPECT_EQ(t.scalar(QStringLiteral("select max(w_id) from pv_data")).toInt(),
+              t.scalar(QStringLiteral("select ShortHead from sl_void")).toInt());
+}
+
 // Outcomes by name in failure messages.
 void PrintTo(SaveOutcome o, std::ostream* os)
 {
@@ -952,6 +1010,11 @@ TEST_P(RecorderOnFailingWrites, NothingIsToldStoredThatIsNotInTheFile)
     };
     tickAfter(0);
     ASSERT_EQ(count("pv_data"), 1);
+    // The row folded into the file and the log emptied before the disk
+    // fills: emptied later, the log would give the space the test takes.
+    steady += 1000;
+    rec.Timer1_Timer();
+    ASSERT_TRUE(LogEmptied(t.path()));
     LogCapture log("zc4160.recorder");
 
     // Two seconds of ring rows and four exports while the writes fail,

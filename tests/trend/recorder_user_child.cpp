@@ -20,6 +20,11 @@
 //     rings). "ready" once the recorder is loaded, before the first tick. Its ring rows carry 777.5. The file must not be writable
 //     without "writable" (exit code 3) and must be with it (exit code 4).
 //     Ends at the end of the input.
+//   recorder_user_child DATABASE batches
+//     Ticks as told on standard input: each line "N" runs N ticks, one
+//     clock second and one second of the spacing clock apart, and prints
+//     "state connected=C short=S" after them. The test changes the file and
+//     its folder between the lines; it ends with the input.
 //
 // Output: one line "<warning|info> <category> <text>" per line of the
 // station's log, "chart head=N" whenever the chart reads a new short head
@@ -37,6 +42,7 @@
 #include <QSqlQuery>
 #include <QTimer>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <grp.h>
 #include <pwd.h>
@@ -146,17 +152,40 @@ int Live(QCoreApplication& app, int seconds)
     return 0;
 }
 
+int Batches()
+{
+    const QDateTime base(QDate(2026, 3, 14), QTime(10, 0, 0, 50));
+    int second = 0;
+    qint64 steady = 0;
+    mscom recorder([&] { return base.addSecs(second); }, QStringLiteral("recorder"),
+                   [&] { return steady; });
+    recorder.Timer1.stop();
+    char line[32];
+    while (std::fgets(line, sizeof line, stdin)) {
+        for (int n = std::atoi(line); n > 0; --n) {
+            ++second;
+            steady += 1000;
+            recorder.Timer1_Timer();
+        }
+        std::printf("state connected=%d short=%d\n", recorder.Connected() ? 1 : 0, recorder.ShortRingId);
+        std::fflush(stdout);
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const bool live = argc == 4 && std::strcmp(argv[2], "live") == 0;
     const bool steps = std::strcmp(argv[argc > 2 ? 2 : 0], "steps") == 0;
+    const bool batches = argc == 3 && std::strcmp(argv[2], "batches") == 0;
     const bool writable = argc == 4 && std::strcmp(argv[3], "writable") == 0;
     if (argc != 3 && !live && !writable) {
         std::fprintf(stderr, "usage: recorder_user_child DATABASE TICKS [writable]\n"
                              "       recorder_user_child DATABASE live SECONDS\n"
-                             "       recorder_user_child DATABASE steps [writable]\n");
+                             "       recorder_user_child DATABASE steps [writable]\n"
+                             "       recorder_user_child DATABASE batches\n");
         return 2;
     }
     if (::geteuid() == 0 && !DropToNobody()) {
@@ -165,7 +194,7 @@ int main(int argc, char** argv)
     }
     const QString path = QString::fromLocal8Bit(argv[1]);
     const bool exists = ::access(argv[1], F_OK) == 0;
-    if (!writable) {
+    if (!writable && !batches) {
         const QByteArray mustNotWrite =
             exists ? QByteArray(argv[1]) : QFile::encodeName(QFileInfo(path).absolutePath());
         if (::access(mustNotWrite.constData(), W_OK) == 0)
@@ -184,5 +213,7 @@ int main(int argc, char** argv)
         return Live(app, QByteArray(argv[3]).toInt());
     if (steps)
         return Steps();
+    if (batches)
+        return Batches();
     return Ticks(QByteArray(argv[2]).toInt());
 }

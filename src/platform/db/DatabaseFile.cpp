@@ -13,6 +13,9 @@
 #include <QVariant>
 
 #include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -99,25 +102,28 @@ std::optional<FileId> IdOf(const QString& path)
     return FileId{st.st_dev, st.st_ino};
 }
 
-// The journal files beside path (-wal, -shm) that this process holds open.
-std::vector<QString> HeldJournals(const QString& path)
+// The connection's count of changed rows when its log was last folded into
+// its file, kept on its driver. An open sets it: what the log held before
+// is the file's already or another connection's to fold, and a connection
+// that cannot write must never wait for a fold of its own.
+const char* const kFoldedAt = "zc4160FoldedAt";
+
+// Whether the connection stored anything since its log was last folded.
+bool Unfolded(const QSqlDatabase& d, sqlite3* handle)
 {
-    std::vector<QString> held;
-    for (const char* suffix : {"-wal", "-shm"}) {
-        const QString journal = path + QLatin1String(suffix);
-        const std::optional<FileId> id = IdOf(journal);
-        if (!id)
-            continue;
-        for (const QFileInfo& fd : QDir(QStringLiteral("/proc/self/fd")).entryInfoList(QDir::Files | QDir::System)) {
-            struct stat st {};
-            if (::stat(QFile::encodeName(fd.filePath()).constData(), &st) == 0
-                && FileId{st.st_dev, st.st_ino} == *id) {
-                held.push_back(journal);
-                break;
-            }
-        }
-    }
-    return held;
+    const QVariant folded = d.driver()->property(kFoldedAt);
+    return !folded.isValid() || folded.toLongLong() != sqlite3_total_changes64(handle);
+}
+
+int BusyTimeoutOf(sqlite3* handle)
+{
+    sqlite3_stmt* statement = nullptr;
+    int ms = DefaultBusyTimeoutMs;
+    if (sqlite3_prepare_v2(handle, "PRAGMA busy_timeout", -1, &statement, nullptr) == SQLITE_OK
+        && sqlite3_step(statement) == SQLITE_ROW)
+        ms = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+    return ms;
 }
 
 } // namespace
@@ -267,6 +273,7 @@ bool Open(QSqlDatabase& d, const QString& path, int busyTimeoutMs)
     MendJournalFiles(path);
     if (!d.open())
         return false;
+    d.driver()->setProperty(kFoldedAt, qint64(sqlite3_total_changes64(NativeHandle(d))));
     NamesAreNeverTexts(d);
     QuotedNamesAreNames(d);
     QSqlQuery q(d);
@@ -333,40 +340,70 @@ void CloseConnection(const QString& owner)
 bool FileMoved(const QSqlDatabase& d)
 {
     sqlite3* handle = NativeHandle(d);
+    if (!handle)
+        return false;
+    // SQLite looks at the name it opened, with symbolic links resolved: it
+    // sees neither a link pointed elsewhere nor the target replaced through
+    // the link. The path is followed as it leads now, and an open file that
+    // has not moved is the one at the name SQLite keeps.
     int moved = 0;
-    return handle && sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) == SQLITE_OK
-           && moved != 0;
+    if (sqlite3_file_control(handle, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK)
+        return false;
+    if (moved != 0)
+        return true;
+    const char* opened = sqlite3_db_filename(handle, "main");
+    return opened && *opened && IdOf(DatabasePath()) != IdOf(QFile::decodeName(opened));
 }
 
-QStringList ReopenAllAtPath()
+bool FoldLog(const QSqlDatabase& d)
+{
+    sqlite3* handle = NativeHandle(d);
+    if (!handle)
+        return false;
+    if (!Unfolded(d, handle))
+        return true;
+    // Inside a transaction the fold cannot run; the caller tries again.
+    if (!sqlite3_get_autocommit(handle))
+        return false;
+    const sqlite3_int64 changes = sqlite3_total_changes64(handle);
+    // TRUNCATE: a fold that leaves the log's frames behind (PASSIVE) leaves
+    // them where a program that opens another file at the path later would
+    // take them for that file's. Without its busy wait, a reader that still
+    // needs the frames makes it give up at once instead of holding up the
+    // window for the busy timeout, every tick while the reader lasts.
+    const int timeoutMs = BusyTimeoutOf(handle);
+    sqlite3_busy_timeout(handle, 0);
+    const int result = sqlite3_wal_checkpoint_v2(handle, "main", SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    sqlite3_busy_timeout(handle, timeoutMs);
+    if (result != SQLITE_OK)
+        return false;
+    d.driver()->setProperty(kFoldedAt, changes);
+    return true;
+}
+
+std::optional<QStringList> ReopenAllAtPath()
 {
     const QString path = DatabasePath();
     const QString uri = ConnectionUri(path);
-    // SQLite keeps the write-ahead log and its index of a file that has
-    // moved when the file closes, beside the path, where the file now at the
-    // path would take them for its own: every change of the old file would
-    // come back into it. So every connection to the old file is closed
-    // first, and then the journals this process held there, the old file's,
-    // are removed; any another process made since for the new file stay.
-    std::vector<std::pair<QString, std::optional<FileId>>> journals;
-    for (const QString& journal : HeldJournals(path))
-        journals.emplace_back(journal, IdOf(journal));
-    std::vector<std::pair<QString, int>> closed;
+    std::vector<QSqlDatabase> old;
     for (const QString& name : QSqlDatabase::connectionNames()) {
         QSqlDatabase d = QSqlDatabase::database(name, false);
-        if (!d.isOpen() || d.databaseName() != uri)
-            continue;
-        QSqlQuery timeout(d);
-        const int busyTimeoutMs = timeout.exec(QStringLiteral("PRAGMA busy_timeout")) && timeout.next()
-                                      ? timeout.value(0).toInt()
-                                      : DefaultBusyTimeoutMs;
-        timeout.finish();
-        closed.emplace_back(name, busyTimeoutMs);
+        if (d.isOpen() && d.databaseName() == uri)
+            old.push_back(d);
+    }
+    // SQLite skips its fold when a connection to a file that has moved
+    // closes, and leaves the log behind: what it held would be lost to the
+    // old file, and beside the path a new file could take it for its own.
+    // So the old file takes it now, while the connections are open.
+    for (const QSqlDatabase& d : old)
+        if (!FoldLog(d))
+            return std::nullopt;
+    std::vector<std::pair<QString, int>> closed;
+    for (QSqlDatabase& d : old) {
+        sqlite3* handle = NativeHandle(d);
+        closed.emplace_back(d.connectionName(), handle ? BusyTimeoutOf(handle) : DefaultBusyTimeoutMs);
         d.close();
     }
-    for (const auto& [journal, id] : journals)
-        if (IdOf(journal) == id)
-            QFile::remove(journal);
     InstallIfMissing();
     QStringList open;
     for (const auto& [name, busyTimeoutMs] : closed) {
@@ -375,6 +412,180 @@ QStringList ReopenAllAtPath()
             open << name;
     }
     return open;
+}
+
+namespace {
+
+// Every LogFolder of the process (made and ended on the window's thread),
+// for the end of the station.
+std::vector<LogFolder*>& Folders()
+{
+    static std::vector<LogFolder*> folders;
+    return folders;
+}
+
+} // namespace
+
+struct LogFolder::State {
+    std::mutex m;
+    std::condition_variable changed;
+    // The second connection, and the writer's connection it was opened
+    // for. Opened and closed on the window's thread, only while no fold is
+    // in flight; used by the thread only while one is.
+    sqlite3* second = nullptr;
+    sqlite3* writer = nullptr;
+    bool asked = false;   // a fold in flight
+    bool again = false;   // asked once more meanwhile, for later changes
+    bool stop = false;
+    sqlite3_int64 askedAt = 0;                  // the writer's changes when asked
+    std::optional<sqlite3_int64> foldedAt;      // a fold done, not yet told to the writer
+    std::thread thread;
+
+    void Run()
+    {
+        std::unique_lock lock(m);
+        for (;;) {
+            changed.wait(lock, [this] { return stop || asked; });
+            if (stop)
+                return;
+            do {
+                again = false;
+                sqlite3* connection = second;
+                const sqlite3_int64 at = askedAt;
+                lock.unlock();
+                // Its busy wait is off for good: a reader or another writer
+                // makes it give up at once, and the next call asks again.
+                const int result = sqlite3_wal_checkpoint_v2(connection, "main",
+                                                             SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+                lock.lock();
+                if (result == SQLITE_OK)
+                    foldedAt = at;
+            } while (again);
+            asked = false;
+            changed.notify_all();
+        }
+    }
+    // With the lock held and no fold in flight.
+    void CloseSecond()
+    {
+        sqlite3_close(second);
+        second = nullptr;
+        writer = nullptr;
+        foldedAt.reset();
+    }
+    // What the thread folded counts as folded for d.
+    void TellFolded(const QSqlDatabase& d, sqlite3* handle)
+    {
+        if (foldedAt && writer == handle)
+            d.driver()->setProperty(kFoldedAt, qint64(*foldedAt));
+        foldedAt.reset();
+    }
+    void AwaitIdle(std::unique_lock<std::mutex>& lock)
+    {
+        changed.wait(lock, [this] { return !asked; });
+    }
+};
+
+LogFolder::LogFolder() : s_(std::make_unique<State>())
+{
+    s_->thread = std::thread([state = s_.get()] { state->Run(); });
+    Folders().push_back(this);
+}
+
+LogFolder::~LogFolder()
+{
+    std::erase(Folders(), this);
+    {
+        std::unique_lock lock(s_->m);
+        s_->AwaitIdle(lock);
+        s_->stop = true;
+        s_->CloseSecond();
+        s_->changed.notify_all();
+    }
+    s_->thread.join();
+}
+
+void LogFolder::Fold(const QSqlDatabase& d)
+{
+    sqlite3* handle = NativeHandle(d);
+    if (!handle)
+        return;
+    std::unique_lock lock(s_->m);
+    s_->TellFolded(d, handle);
+    // Changes of a transaction still open are not in the log yet.
+    if (!Unfolded(d, handle) || !sqlite3_get_autocommit(handle))
+        return;
+    if (s_->asked) {
+        // Stored while a fold was in flight: folded right after it.
+        if (s_->writer == handle) {
+            s_->askedAt = sqlite3_total_changes64(handle);
+            s_->again = true;
+        }
+        return;
+    }
+    if (s_->writer != handle || !s_->second) {
+        s_->CloseSecond();
+        // Opened by the name SQLite keeps for the writer's file, which
+        // leads to that file as long as it has not moved; a file that has
+        // is the caller's to follow first.
+        if (FileMoved(d))
+            return;
+        // It reads the file's header once, so that it knows the file is in
+        // WAL mode: a checkpoint on a connection that has never read the
+        // file does nothing and says it went well.
+        sqlite3* second = nullptr;
+        if (sqlite3_open_v2(sqlite3_db_filename(handle, "main"), &second,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX, nullptr) != SQLITE_OK
+            || sqlite3_exec(second, "PRAGMA schema_version", nullptr, nullptr, nullptr) != SQLITE_OK) {
+            sqlite3_close(second);
+            return;
+        }
+        s_->second = second;
+        s_->writer = handle;
+    }
+    s_->askedAt = sqlite3_total_changes64(handle);
+    s_->asked = true;
+    s_->changed.notify_all();
+}
+
+void LogFolder::Await()
+{
+    std::unique_lock lock(s_->m);
+    s_->AwaitIdle(lock);
+}
+
+void LogFolder::Release(const QSqlDatabase& d)
+{
+    std::unique_lock lock(s_->m);
+    s_->AwaitIdle(lock);
+    if (sqlite3* handle = NativeHandle(d))
+        s_->TellFolded(d, handle);
+    s_->CloseSecond();
+}
+
+void CloseAllConnections()
+{
+    for (LogFolder* folder : Folders())
+        folder->Release(QSqlDatabase());
+
+    // The readers first: a statement one of them left open would keep the
+    // writer's fold from emptying the log. Then each writer folds and
+    // closes; the last close of a file removes its journals.
+    std::vector<QSqlDatabase> writers;
+    for (const QString& name : QSqlDatabase::connectionNames()) {
+        QSqlDatabase d = QSqlDatabase::database(name, false);
+        sqlite3* handle = NativeHandle(d);
+        if (!handle)
+            continue;
+        if (Unfolded(d, handle))
+            writers.push_back(d);
+        else
+            d.close();
+    }
+    for (QSqlDatabase& d : writers) {
+        FoldLog(d);
+        d.close();
+    }
 }
 
 } // namespace db

@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
+#include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcDb)
 
@@ -102,18 +104,78 @@ bool QuotedNamesAreNames(const QSqlDatabase& d);
 void CloseConnection(const QString& owner);
 
 // Whether the open connection's file is no longer the file at the
-// database's path: another program deleted it, or put another file there
-// (a restore from a backup moves a copy over it). SQLite goes on writing
-// into the file it opened, and in WAL mode it never looks, so a writer must
-// ask before it stores anything.
+// database's path: another program deleted it, put another file there (a
+// restore from a backup moves a copy over it), or pointed the path, a
+// symbolic link, at another file. SQLite goes on writing into the file it
+// opened, and in WAL mode it never looks, so a writer must ask before it
+// stores anything.
 bool FileMoved(const QSqlDatabase& d);
 
+// Folds the connection's write-ahead log into its file and empties the log,
+// so that the file alone holds everything the connection stored: a copy of
+// the file is a whole backup, and a file moved away keeps it. Costs nothing
+// when the connection has stored nothing since its last fold. Never waits:
+// a reader of the file in another program holding an older view, or
+// another writer, makes it give up at once (false), and the caller tries
+// again later; the log then still holds the changes, safely.
+bool FoldLog(const QSqlDatabase& d);
+
+// FoldLog for a writer on the window's thread, done on a thread of its own:
+// a fold waits for the disk twice (the log made safe, then the file), and
+// on a slow disk that would hold up the window once a second. The thread
+// folds through a second connection of its own to the writer's file; a
+// fold that gave up is asked again by the next call. The writer's own
+// connection is never touched there.
+//
+// The log must be empty at rest, not only copied from: a program that opens
+// another file moved over this one, while the station still has the log
+// open, takes what the log holds for that file's. So every change is
+// folded at once, though each fold costs the disk three syncs: two here,
+// and one of the log's header that SQLite makes the writer's first frame
+// after it wait for.
+class LogFolder {
+public:
+    LogFolder();
+    ~LogFolder();   // waits for a fold in flight
+    LogFolder(const LogFolder&) = delete;
+    LogFolder& operator=(const LogFolder&) = delete;
+
+    // Asks for a fold of d's log when d has stored anything since its last
+    // fold; returns at once.
+    void Fold(const QSqlDatabase& d);
+    // Waits for a fold in flight. Before the writer writes again: a fold
+    // that empties the log makes a write transaction that began reading
+    // before it fail at once (its view of the log is gone), and a record
+    // stored that way would be told failed.
+    void Await();
+    // Waits for a fold in flight and closes the second connection; what it
+    // folded counts as folded for d (FoldLog). Before d is closed or opened
+    // again, and wherever a fold must be certain.
+    void Release(const QSqlDatabase& d);
+
+private:
+    struct State;
+    std::unique_ptr<State> s_;
+};
+
 // Closes every connection of the station that is open on the database's
-// path, so that nothing of the old file's write-ahead log is left beside the
-// path; then takes the path as at start (a missing file is installed with
-// empty rings) and opens those connections again there, each under its own
-// name, with its own busy timeout. Windows that hold a connection read the
-// file at the path from then on. Returns the names that are open again.
-QStringList ReopenAllAtPath();
+// path and opens them again there, each under its own name, with its own
+// busy timeout; a missing file is installed first, with empty rings.
+// Windows that hold a connection read the file at the path from then on.
+// Returns the names that are open again.
+//
+// Before anything is closed, what the connections stored is folded into
+// the old file (FoldLog): SQLite keeps the log of a file that has moved
+// when it closes, beside the path, where it would be lost to the old file.
+// Where that cannot be done yet, nothing is closed and nothing is
+// returned; the caller tries again later. The journal names beside the
+// path are left alone: empty, they hold nothing of the old file, and
+// another program may already use them for the file now at the path.
+std::optional<QStringList> ReopenAllAtPath();
+
+// Closes every connection of the process, each after folding its log into
+// its file (every LogFolder released first), so that nothing the station
+// stored stays only in a journal. For the end of the station.
+void CloseAllConnections();
 
 } // namespace db
