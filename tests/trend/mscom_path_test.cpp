@@ -335,6 +335,30 @@ TEST_F(RecorderPathTest, TheFileAloneHoldsEveryRowHeadAndRecordOnceStored)
     EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 1", "Calibration")).toInt(), 5);
 }
 
+// Another program writes into the file and keeps its connection open, so
+// that its own close does not fold its write in. The station folds it at its
+// next tick, though it stored nothing itself: a backup copied then, or a copy
+// moved over the file, would miss it otherwise.
+TEST_F(RecorderPathTest, AnotherProgramsWriteIsInTheFileAloneAfterTheNextTick)
+{
+    rec = recorder(kConn);
+    nextSecond();
+    settle();
+    ASSERT_TRUE(LogEmptied(t.path()));
+    t.closeOutside();
+    DatabasePeer writer({QStringLiteral("write"), t.path(),
+                         sql("insert into %1 (%2, %3) values (70, 70)", "CONF")});
+    ASSERT_EQ(writer.said(), QStringLiteral("written")) << writer.error();
+    settle();   // the same clock second: nothing of its own to store
+
+    ASSERT_TRUE(LogEmptied(t.path()));
+    FileAlone alone(t.path());
+    ASSERT_TRUE(alone.copied());
+    EXPECT_EQ(alone.scalar(sql("select %3 from %1 where %2 = 70", "CONF")).toInt(), 70);
+    EXPECT_EQ(alone.count("pv_data"), 1);
+    EXPECT_TRUE(writer.Release());
+}
+
 // Another program that holds a read transaction keeps the log's frames from
 // the file while it lasts: the recorder stores on, a row every second, and
 // gives the fold up at once each tick rather than wait for the reader.

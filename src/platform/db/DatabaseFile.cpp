@@ -115,6 +115,18 @@ bool Unfolded(const QSqlDatabase& d, sqlite3* handle)
     return !folded.isValid() || folded.toLongLong() != sqlite3_total_changes64(handle);
 }
 
+// Whether the log beside the connection's file holds frames: another
+// program's write stays there until someone folds it, and a copy of the
+// file, or a file moved over it, would miss it meanwhile.
+bool LogHoldsFrames(sqlite3* handle)
+{
+    const char* file = sqlite3_db_filename(handle, "main");
+    if (!file || !*file)
+        return false;
+    struct stat st {};
+    return ::stat(sqlite3_filename_wal(file), &st) == 0 && st.st_size > 0;
+}
+
 int BusyTimeoutOf(sqlite3* handle)
 {
     sqlite3_stmt* statement = nullptr;
@@ -512,8 +524,12 @@ void LogFolder::Fold(const QSqlDatabase& d)
         return;
     std::unique_lock lock(s_->m);
     s_->TellFolded(d, handle);
-    // Changes of a transaction still open are not in the log yet.
-    if (!Unfolded(d, handle) || !sqlite3_get_autocommit(handle))
+    // Changes of a transaction still open are not in the log yet. What
+    // another program wrote is folded too, but only into the file the path
+    // still leads to: the log beside a file that has moved may be another
+    // file's by now.
+    if (!sqlite3_get_autocommit(handle)
+        || (!Unfolded(d, handle) && (!LogHoldsFrames(handle) || FileMoved(d))))
         return;
     if (s_->asked) {
         // Stored while a fold was in flight: folded right after it.

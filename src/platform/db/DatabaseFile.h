@@ -141,7 +141,7 @@ public:
     LogFolder& operator=(const LogFolder&) = delete;
 
     // Asks for a fold of d's log when d has stored anything since its last
-    // fold; returns at once.
+    // fold, or when the log holds another program's write; returns at once.
     void Fold(const QSqlDatabase& d);
     // Waits for a fold in flight. Before the writer writes again: a fold
     // that empties the log makes a write transaction that began reading
