@@ -121,6 +121,17 @@ TEST_F(ExitTest, CloseBoxIsRefusedAndExitStillLeaves)
     ExpectEndedAsDesigned(end);
 }
 
+// The station as its main() starts it, offscreen, in a process of its own;
+// ZC4160_DB and ZC4160_PORT1 are the test's.
+void StartStationChild(QProcess& child, const QStringList& arguments)
+{
+    child.setProcessChannelMode(QProcess::SeparateChannels);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    child.setProcessEnvironment(env);
+    child.start(QStringLiteral(STATION_EXIT_CHILD), arguments);
+}
+
 // The station itself, started as its main() starts it, opened on a
 // simulated controller and ended with Esc: the process ends at once with
 // no exit handler run and no port closed, and the database holds the rows
@@ -134,11 +145,7 @@ TEST(StationExit, EscEndsTheProcessAndLeavesTheDatabaseSound)
     database.outside().close();
 
     QProcess child;
-    child.setProcessChannelMode(QProcess::SeparateChannels);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    child.setProcessEnvironment(env);   // ZC4160_DB and ZC4160_PORT1 from above
-    child.start(QStringLiteral(STATION_EXIT_CHILD), {});
+    StartStationChild(child, {});
     ASSERT_TRUE(child.waitForStarted(10000));
     ASSERT_TRUE(child.waitForFinished(60000));
     const QByteArray out = child.readAllStandardOutput();
@@ -180,11 +187,7 @@ TEST(StationExit, ASignalEndsTheStationWithItsDatabaseClosed)
         TempDatabase database;
         database.outside().close();
         QProcess child;
-        child.setProcessChannelMode(QProcess::SeparateChannels);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        child.setProcessEnvironment(env);
-        child.start(QStringLiteral(STATION_EXIT_CHILD), {QStringLiteral("signal")});
+        StartStationChild(child, {QStringLiteral("signal")});
         ASSERT_TRUE(child.waitForStarted(10000));
         QByteArray out;
         QElapsedTimer waited;
