@@ -11,6 +11,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -38,6 +40,12 @@ void EndBySignal(int signal)
     std::signal(signal, SIG_DFL);
     std::raise(signal);
     std::_Exit(128 + signal);
+}
+
+bool IsSet(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value;
 }
 
 } // namespace
@@ -69,20 +77,6 @@ void EndOnSignals(QApplication& app)
         ::sigaction(signal, &handler, nullptr);
     }
 }
-
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
-
-namespace {
-
-bool IsSet(const char* name)
-{
-    const char* value = std::getenv(name);
-    return value && *value;
-}
-
-} // namespace
 
 bool CanShowWindows(int argc, char** argv)
 {

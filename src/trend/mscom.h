@@ -36,7 +36,6 @@
 #include <QTimer>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 
 Q_DECLARE_LOGGING_CATEGORY(lcRecorder)

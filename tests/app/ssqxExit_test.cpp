@@ -179,8 +179,7 @@ TEST(StationExit, ASignalEndsTheStationWithItsDatabaseClosed)
 {
     for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
         SCOPED_TRACE(strsignal(signal));
-        // A line of its own: the port of a station that ended stays as it
-        // left it, and this is about the database.
+        // A line and a database of its own for each signal.
         testsupport::SimLine line{1};
         ASSERT_TRUE(line.started());
         line->setReg(1, 123);   // PV
